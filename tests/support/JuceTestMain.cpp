@@ -1,0 +1,10 @@
+// GoogleTest entry point with JUCE's message manager alive, as in a host.
+#include <gtest/gtest.h>
+#include <juce_events/juce_events.h>
+
+int main (int argc, char** argv)
+{
+    testing::InitGoogleTest (&argc, argv);
+    const juce::ScopedJuceInitialiser_GUI juce;
+    return RUN_ALL_TESTS();
+}
