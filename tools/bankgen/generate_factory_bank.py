@@ -7,8 +7,10 @@ version 1.6 document: discrete parameters are normalised step values, except `fi
 twelve-entry menu when the bank is loaded.
 
 Run from anywhere: python3 tools/bankgen/generate_factory_bank.py
+With --check it writes nothing and fails when the checked-in bank differs from what it would write.
 """
 import os
+import sys
 
 # Attribute order of a program element, as the plug-in itself writes it.
 ATTRIBUTE_ORDER = [
@@ -87,6 +89,13 @@ def main():
 
     root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
     path = os.path.join(root, "resources", "FactoryBank.xml")
+    if "--check" in sys.argv:
+        with open(path, encoding="utf-8") as f:
+            if f.read() != xml:
+                print(f"{path} is out of date: run {__file__}")
+                sys.exit(1)
+        print(f"{path} matches its generator")
+        return
     with open(path, "w", encoding="utf-8") as f:
         f.write(xml)
     print(f"wrote {path}: {len(programs)} programs, {len(xml)} characters")
