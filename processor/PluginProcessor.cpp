@@ -2,6 +2,7 @@
 #include "processor/PluginProcessor.h"
 
 #include "editor/PluginEditor.h"
+#include "engine/SynthEngine.h"
 
 namespace
 {
@@ -21,6 +22,8 @@ PluginProcessor::PluginProcessor()
 {
     lastVoices = -1.0f;
     lastSampleRate = getSampleRate() > 0.0 ? (float) getSampleRate() : 44100.0f;
+    engine = std::make_unique<SynthEngine>();
+    engine->initialize (lastSampleRate);
 
     currentProgram = 0;
     loadFactoryBank();
@@ -39,16 +42,6 @@ PluginProcessor::~PluginProcessor() = default;
 const juce::String PluginProcessor::getName() const
 {
     return kPluginName;
-}
-
-// The sample rate is picked up at the start of each block instead.
-void PluginProcessor::prepareToPlay (double, int) {}
-void PluginProcessor::releaseResources() {}
-
-void PluginProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
-{
-    juce::ScopedNoDenormals noDenormals;
-    buffer.clear();
 }
 
 double PluginProcessor::getTailLengthSeconds() const { return 0.0; }
@@ -121,24 +114,6 @@ float PluginProcessor::getParameterDefaultValue (int index)
     if (! ParameterTable::isValidIndex (index))
         return 0.0f;
     return programs[0].values[(size_t) index];
-}
-
-void PluginProcessor::setParameter (int index, float value)
-{
-    if (! ParameterTable::isValidIndex (index))
-        return;
-
-    if (ParameterTable::isSharedByAllPrograms (index))
-        for (auto& program : programs)
-            program.values[(size_t) index] = value;
-    else
-        programs[(size_t) currentProgram].values[(size_t) index] = value;
-
-    auto& count = changeCounts[(size_t) index];
-    count = juce::jmin (count + 1, 100);
-
-    lastTouchedParameter = index;
-    sendChangeMessage();
 }
 
 bool PluginProcessor::isParameterAutomatable (int) const { return true; }

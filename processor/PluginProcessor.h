@@ -7,7 +7,11 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <array>
+#include <atomic>
+#include <memory>
 #include <vector>
+
+class SynthEngine;
 
 class PluginProcessor : public juce::AudioProcessor,
                         public juce::ChangeBroadcaster,
@@ -65,16 +69,28 @@ public:
     void restoreMidiMapping (const juce::XmlElement* first);
 
     std::vector<Program> programs;
+    std::unique_ptr<SynthEngine> engine;
     int currentProgram = 0;
-    bool programChangePending = false;
+    std::atomic<bool> programChangePending { false };
     float lastSampleRate = 44100.0f;
     float lastVoices = -1.0f;
     float lastBpm = 120.0f;
     int lastTouchedParameter = 0;
     std::array<int, kNumParameters> changeCounts {};
+    juce::AudioPlayHead::PositionInfo positionInfo;
 
 private:
     void loadFactoryBank();
+    void applyParameter (int index, float value);
+    void applyCurrentProgram();
+    void followSampleRate();
+    void followVoiceCount();
+    void followHostTransport();
+    void handleMidiEvent (const juce::uint8* data, int numBytes);
+    void handleController (int controller, int value);
+
+    // An engine built ahead for a new sample rate (prepareToPlay), or the one it replaced.
+    std::unique_ptr<SynthEngine> spareEngine;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PluginProcessor)
 };

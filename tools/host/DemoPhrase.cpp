@@ -4,11 +4,15 @@
 
 namespace
 {
+// A short lead-in: a freshly loaded instrument settles its program in its first blocks, as it would
+// while a host idles before playback.
+constexpr double kLeadInSeconds = 0.25;
+
 void addNote (juce::MidiMessageSequence& seq, int note, double startBeat, double lengthBeats, int velocity,
               double secondsPerBeat)
 {
-    seq.addEvent (juce::MidiMessage::noteOn (1, note, (juce::uint8) velocity), startBeat * secondsPerBeat);
-    seq.addEvent (juce::MidiMessage::noteOff (1, note), (startBeat + lengthBeats) * secondsPerBeat);
+    seq.addEvent (juce::MidiMessage::noteOn (1, note, (juce::uint8) velocity), kLeadInSeconds + startBeat * secondsPerBeat);
+    seq.addEvent (juce::MidiMessage::noteOff (1, note), kLeadInSeconds + (startBeat + lengthBeats) * secondsPerBeat);
 }
 } // namespace
 

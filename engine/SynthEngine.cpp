@@ -1,0 +1,81 @@
+// Engine construction, note handling and the per-sample master chain.
+#include "engine/SynthEngine.h"
+
+#include "engine/DspMath.h"
+#include "engine/ModulationRouting.h"
+
+#include <cmath>
+
+namespace
+{
+// The offset keeps the high-pass state from settling into denormals.
+constexpr float kHighPassOffset = 2.3283064e-10f;  // 2^-32
+constexpr float kDenormalNoiseLevel = 1.0e-8f;
+} // namespace
+
+void SynthEngine::initialize (float rate)
+{
+    sampleRate = rate > 0.0f && std::isfinite (rate) ? rate : 44100.0f;
+    masterVolume = 1.0f;
+    cutoff = 1.0f;
+
+    cutoffSmoothingA = sampleRate * 1000.0f / 44100.0f;
+    cutoffSmoothingB = 1.0f / (cutoffSmoothingA + 1.0f);
+    smoothedCutoff = 0.0f;
+
+    lfo1 = std::make_unique<LfoHandler1> (sampleRate);
+    lfo2 = std::make_unique<LfoHandler2> (sampleRate);
+    pitchWheel = {};
+    velocity = {};
+
+    highPassInput = 0.0f;
+    highPassOutput = 0.0f;
+    highPassCoefficient = 1.0f;
+    denormalSeed = 1;
+
+    voiceManager = std::make_unique<VoiceManager>();
+    for (auto& voice : voiceManager->voices)
+    {
+        voice.lfo1 = lfo1.get();
+        voice.lfo2 = lfo2.get();
+        voice.velocitySettings = &velocity;
+        voice.pitchWheel = &pitchWheel;
+        voice.initialize (sampleRate);
+    }
+}
+
+void SynthEngine::noteOn (int note, float noteVelocity) { voiceManager->noteOn (note, noteVelocity); }
+void SynthEngine::noteOff (int note) { voiceManager->noteOff (note); }
+void SynthEngine::allNotesOff() { voiceManager->allNotesOff(); }
+void SynthEngine::setPitchWheel (float wheel) { pitchWheel.wheel = wheel; }
+void SynthEngine::setNumberOfVoices (int count) { voiceManager->setNumberOfVoices (count); }
+
+void SynthEngine::setLfo1Sync (float syncValue, float rateValue, float bpm) { lfo1->setSync (syncValue, rateValue, bpm); }
+void SynthEngine::setLfo2Sync (float syncValue, float rateValue, float bpm) { lfo2->setSync (syncValue, rateValue, bpm); }
+
+void SynthEngine::renderSample (float& left, float& right)
+{
+    denormalSeed = dsp::advanceNoiseSeed (denormalSeed);
+    left = right = dsp::bipolarNoise (denormalSeed) * kDenormalNoiseLevel;
+
+    smoothedCutoff = (cutoffSmoothingA * smoothedCutoff + cutoff) * cutoffSmoothingB;
+
+    bool anySounding = false;
+    for (auto& voice : voiceManager->voices)
+        anySounding = voice.process (&left, &right, smoothedCutoff) || anySounding;
+
+    const float x = left;
+    highPassOutput = highPassCoefficient * highPassOutput + x - highPassInput;
+    highPassInput = x + kHighPassOffset;
+    left = right = highPassOutput;
+
+    // While nothing sounds the LFOs stand still and resume where they stopped.
+    if (anySounding)
+    {
+        modulation::advanceLfos (*lfo1, *lfo2);
+        modulation::applyLfo2ToOutput (*lfo2, left, right);
+    }
+
+    left *= masterVolume;
+    right *= masterVolume;
+}

@@ -1,0 +1,65 @@
+// The sound engine: six voices and their allocation, the shared modulation sources, and the
+// master chain from cutoff smoothing to master volume.
+#pragma once
+
+#include "engine/LfoHandler.h"
+#include "engine/VoiceManager.h"
+#include "engine/VoiceSettings.h"
+
+#include <cstdint>
+#include <memory>
+
+class SynthEngine
+{
+public:
+    // Builds every member for the sample rate (44,100 Hz when the rate is not above 0). Allocates:
+    // call it where allocation is allowed.
+    void initialize (float sampleRate);
+
+    void noteOn (int note, float velocity);
+    void noteOff (int note);
+    void allNotesOff();
+    // -1..1
+    void setPitchWheel (float wheel);
+    // 1 is mono, 2 to 6 polyphonic.
+    void setNumberOfVoices (int count);
+
+    // One output sample pair; both are overwritten.
+    void renderSample (float& left, float& right);
+
+    // Sync switch and rate of an LFO from their normalised parameter values, at the given tempo.
+    void setLfo1Sync (float syncValue, float rateValue, float bpm);
+    void setLfo2Sync (float syncValue, float rateValue, float bpm);
+
+    // Every voice gets the same setting.
+    template <typename Function>
+    void forEachVoice (Function&& f)
+    {
+        for (auto& voice : voiceManager->voices)
+            f (voice);
+    }
+
+    float sampleRate = 44100.0f;
+    float masterVolume = 1.0f;
+    float cutoff = 1.0f;  // normalised target, smoothed per sample
+
+    // One-pole smoothing of the cutoff: about 1,000 samples at 44.1 kHz.
+    float cutoffSmoothingA = 1000.0f;
+    float cutoffSmoothingB = 1.0f / 1001.0f;
+    float smoothedCutoff = 0.0f;
+
+    std::unique_ptr<LfoHandler1> lfo1;
+    std::unique_ptr<LfoHandler2> lfo2;
+    PitchWheelSettings pitchWheel;
+    VelocitySettings velocity;
+
+    // Master high-pass: a one-pole DC blocker on the voice sum.
+    float highPassInput = 0.0f;
+    float highPassOutput = 0.0f;
+    float highPassCoefficient = 1.0f;
+
+    // Tiny noise keeps the master chain out of denormal range when the voices are silent.
+    std::int32_t denormalSeed = 1;
+
+    std::unique_ptr<VoiceManager> voiceManager;
+};

@@ -1,0 +1,102 @@
+// One note: three oscillators, ring modulation, bit crusher, crackle, filter section and envelopes.
+#pragma once
+
+#include "engine/Adsr.h"
+#include "engine/FilterSection.h"
+#include "engine/FreeEnvelope.h"
+#include "engine/LfoHandler.h"
+#include "engine/ModulationRouting.h"
+#include "engine/Osc.h"
+#include "engine/VoiceSettings.h"
+
+#include <cstdint>
+#include <memory>
+
+struct UserEnvelopeVoiceState;
+
+class SynthVoice
+{
+public:
+    // Portamento modes as the menu numbers them.
+    static constexpr int portamentoOff = 1;
+    static constexpr int portamentoAuto = 2;
+    static constexpr int portamentoOn = 3;
+
+    // After falling silent a voice keeps its filter settling this long, then costs nothing.
+    static constexpr int kIdleTailSamples = 2000;
+
+    // The engine sets the shared references before calling this.
+    void initialize (float sampleRate);
+
+    // Starts or re-targets a note; velocity 0..1. The flag is kept for callers and has no effect.
+    void setNoteOn (int noteNumber, bool unusedFlag, float noteVelocity);
+
+    // Renders one sample, adds it to both accumulators; false when the voice is silent.
+    bool process (float* left, float* right, float smoothedCutoff);
+
+    bool isSilent() const noexcept { return ! gate && amplitudeEnvelope->value <= 0.0f; }
+
+    // Shared with the other voices, owned by the engine.
+    LfoHandler* lfo1 = nullptr;
+    LfoHandler* lfo2 = nullptr;
+    const VelocitySettings* velocitySettings = nullptr;
+    const PitchWheelSettings* pitchWheel = nullptr;
+    UserEnvelopeVoiceState* userEnvelope = nullptr;  // this voice's own, may be null
+
+    bool gate = false;
+    int note = 60;
+    float velocity = 1.0f;
+    float resonance = 0.0f;
+    float keyFollow = 0.0f;
+    float contour = 0.0f;
+    float masterTune = 0.0f;   // semitones
+    float transpose = 0.0f;    // semitones
+    float detuneRandom = 1.0f;
+    float detuneAmount = 0.0f;
+    float vintageNoise = 0.0f;
+    int portamentoMode = 0;
+    float portamento = 0.0f;
+    int idleCount = 0;
+    float osc1Tune = 12.0f;
+    float osc2Tune = 12.0f;
+    float osc1Fine = 0.0f;
+    float osc2Fine = 0.0f;
+    float osc1PulseWidth = 0.5f;
+    float osc2Fm = 0.0f;
+    float ringModulation = 0.0f;
+    bool bitCrusherOn = false;
+    float bitCrusherLevels = 0.0f;
+
+    float portamentoRatio = 1.0f;  // sample rate / 44,100
+    float currentPitch = 42.0f;    // the gliding pitch, semitones
+
+    std::int32_t crackleSeed = 1;
+    float crackleLast = 0.0f;
+    float crackleSmooth = 0.0f;
+
+    std::unique_ptr<Osc> subOsc;
+    std::unique_ptr<Osc> osc1;
+    std::unique_ptr<Osc> osc2;
+    std::unique_ptr<Adsr> amplitudeEnvelope;
+    std::unique_ptr<FreeEnvelope> freeEnvelope;
+    std::unique_ptr<FilterSection> filter;
+
+    // This sample's user-envelope output, routed to its destination.
+    struct UserEnvelopeSample
+    {
+        int destination = 1;  // 1 is off
+        float value = 0.0f;   // curve * amount
+        float amount = 0.0f;
+        float* volumeFollower = nullptr;
+
+        void addTo (VoiceModulation& mod) const;
+        float ringModulation() const noexcept { return destination == 7 ? value : 0.0f; }
+        float applyVolume (float out) const;
+    };
+
+private:
+    UserEnvelopeSample advanceUserEnvelope();
+    void keyTriggerLfos();
+    void startUserEnvelope();
+    float processFilter (float input, float smoothedCutoff, float userEnvelopeCutoff);
+};
