@@ -12,11 +12,28 @@ public:
     // recomputed only when updateCutoffNow is set and c changed.
     void process(float* sample, float c, float r, bool updateCutoffNow)
     {
-        // No input or output gain; the feedback saturates symmetrically.
-        if (updateCutoffNow && c != lastCutoff)
-            updateCutoff(c, kTuning, 1.0f, 1.0f);
-        const Outputs o = runStages(*sample, c, r);
-        feedback = dsp::saturate(2.0f * o.y4);
-        *sample = finish(o.u - 2.0f * o.y1 + o.y2);
+        prepare(r);
+        run<FilterHp12db>(sample, 1, c, r, updateCutoffNow);
     }
+
+    // The four sub-samples of one base-rate sample, as four process calls with only the first updating.
+    void processOversampled(float* samples, float c, float r)
+    {
+        prepare(r);
+        run<FilterHp12db>(samples, 4, c, r, true);
+    }
+
+    static constexpr float kTuningConstant = kTuning;
+    static constexpr float kCutoffSlope = 1.0f;  // k = slope * c + offset
+    static constexpr float kCutoffOffset = 1.0f;
+    static constexpr bool kAsymmetricFeedback = false;
+    static float output(const Taps& t, [[maybe_unused]] float c, [[maybe_unused]] float r,
+                        [[maybe_unused]] float outputGain)
+    {
+        return t.u - 2.0f * t.y1 + t.y2;
+    }
+
+private:
+    // No input or output gain, and the feedback saturates symmetrically.
+    void prepare(float) { inputGain = 1.0f; }
 };

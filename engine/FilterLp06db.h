@@ -12,17 +12,35 @@ public:
     // recomputed only when updateCutoffNow is set and c changed.
     void process(float* sample, float c, float r, bool updateCutoffNow)
     {
+        prepare(r);
+        run<FilterLp06db>(sample, 1, c, r, updateCutoffNow);
+    }
+
+    // The four sub-samples of one base-rate sample, as four process calls with only the first updating.
+    void processOversampled(float* samples, float c, float r)
+    {
+        prepare(r);
+        run<FilterLp06db>(samples, 4, c, r, true);
+    }
+
+    static constexpr float kTuningConstant = kTuning;
+    static constexpr float kCutoffSlope = 0.8f;  // k = slope * c + offset
+    static constexpr float kCutoffOffset = 1.0f;
+    static constexpr bool kAsymmetricFeedback = true;
+    static float output(const Taps& t, [[maybe_unused]] float c, [[maybe_unused]] float r,
+                        [[maybe_unused]] float outputGain)
+    {
+        return (1.5f * c * r + outputGain) * dsp::saturate(2.0f * t.y1);
+    }
+
+private:
+    void prepare(float r)
+    {
         if (r != lastResonance)
         {
             lastResonance = r;
             inputGain = 2.0f - (1.0f - r) * (1.0f - r);
             outputGain = 1.1f * r + 1.0f;
         }
-        const float x = *sample * inputGain;
-        if (updateCutoffNow && c != lastCutoff)
-            updateCutoff(c, kTuning, 0.8f, 1.0f);
-        const Outputs o = runStages(x, c, r);
-        updateFeedback(o.y4);
-        *sample = finish((1.5f * c * r + outputGain) * dsp::saturate(2.0f * o.y1));
     }
 };

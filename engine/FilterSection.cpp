@@ -5,16 +5,6 @@
 
 namespace
 {
-// Filter every sub-sample; only the first may recompute the cutoff coefficients.
-template <class Filter>
-inline void runOversampled(Filter& filter, float* samples, float c, float r)
-{
-    filter.process(&samples[0], c, r, true);
-    filter.process(&samples[1], c, r, false);
-    filter.process(&samples[2], c, r, false);
-    filter.process(&samples[3], c, r, false);
-}
-
 // The unoversampled path scales down before the filter and up after it.
 constexpr float kDirectInputScale = 0.25f;
 constexpr float kDirectOutputScale = 12.0f;
@@ -68,34 +58,34 @@ float FilterSection::process(float input, float c, float r)
         switch (type)
         {
         case lowPass24:
-            runOversampled(lowPass24Filter, oversampled, c, r);
+            lowPass24Filter.processOversampled(oversampled, c, r);
             break;
         case lowPass18:
-            runOversampled(lowPass18Filter, oversampled, c, r);
+            lowPass18Filter.processOversampled(oversampled, c, r);
             break;
         case lowPass12:
-            runOversampled(lowPass12Filter, oversampled, c, r);
+            lowPass12Filter.processOversampled(oversampled, c, r);
             break;
         case lowPass6:
-            runOversampled(lowPass6Filter, oversampled, c, r);
+            lowPass6Filter.processOversampled(oversampled, c, r);
             break;
         case highPass12:
-            runOversampled(highPassFilter, oversampled, c, r);
+            highPassFilter.processOversampled(oversampled, c, r);
             break;
         case bandPass12:
-            runOversampled(bandPassFilter, oversampled, c, r);
+            bandPassFilter.processOversampled(oversampled, c, r);
             break;
         case notch:
-            runOversampled(notchFilter, oversampled, c, r);
+            notchFilter.processOversampled(oversampled, c, r);
             break;
         case stateVariableLowPass:
-            runOversampled(stateVariableLowPassFilter, oversampled, c, r);
+            stateVariableLowPassFilter.processOversampled(oversampled, c, r);
             break;
         case stateVariableHighPass:
-            runOversampled(stateVariableHighPassFilter, oversampled, c, r);
+            stateVariableHighPassFilter.processOversampled(oversampled, c, r);
             break;
         case stateVariableBandPass:
-            runOversampled(stateVariableBandPassFilter, oversampled, c, r);
+            stateVariableBandPassFilter.processOversampled(oversampled, c, r);
             break;
         default:  // any other type passes the oversampled signal unchanged
             break;

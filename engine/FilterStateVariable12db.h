@@ -20,50 +20,10 @@ public:
 
     // Filters *sample in place at cutoff c (0..1) and resonance r (0..1); the coefficients are
     // recomputed only when updateCutoffNow is set.
-    void process(float* sample, float c, float r, bool updateCutoffNow)
-    {
-        if (updateCutoffNow)
-        {
-            lastCutoff = c;
-            f = kPi * c * sampleRateScale;
-            if (r != lastResonance)
-            {
-                lastResonance = r;
-                // r^24 keeps the damping high until the very top of the resonance range, where the
-                // second stage becomes almost undamped.
-                const float r2 = r * r;
-                const float r4 = r2 * r2;
-                const float r8 = r4 * r4;
-                const float resonance24 = r8 * r8 * r8;
-                q2 = 1.0f / (resonance24 * 100000.0f + 0.5f);
-                q1 = 1.0f / (resonance24 * 10.0f + 0.5f);
-            }
-        }
-        const float c0 = lastCutoff;
+    void process(float* sample, float c, float r, bool updateCutoffNow) { run(sample, 1, c, r, updateCutoffNow); }
 
-        const float x = *sample;
-        noiseSeed = dsp::advanceNoiseSeed(noiseSeed);
-        low1 = dsp::flushTiny(low1 + (dsp::unipolarNoise(noiseSeed) * 0.001f * (1.0f - c0) + f) * band1);
-        const float high1 = x - low1 - q1 * band1;
-        // The band states saturate smoothly at +-10.
-        band1 = dsp::flushTiny(10.0f * dsp::saturate(0.2f * (f * high1 + band1)));
-
-        const float z = mode == lowPass ? low1 : (mode == highPass ? high1 : band1);
-        noiseSeed = dsp::advanceNoiseSeed(noiseSeed);
-        low2 = dsp::flushTiny(low2 + (dsp::unipolarNoise(noiseSeed) * 0.001f * (1.0f - c0) + f) * band2);
-        const float high2 = z - low2 - q2 * band2;
-        band2 = dsp::flushTiny(10.0f * dsp::saturate(0.2f * (f * high2 + band2)));
-
-        const float out = mode == lowPass ? low2 : (mode == highPass ? high2 : band2);
-        if (std::isfinite(out))
-        {
-            *sample = out;
-            return;
-        }
-        // A NaN or infinite setting or input must not leave the filter stuck.
-        clear();
-        *sample = 0.0f;
-    }
+    // The four sub-samples of one base-rate sample, as four process calls with only the first updating.
+    void processOversampled(float* samples, float c, float r) { run(samples, 4, c, r, true); }
 
     // State a silent voice starts its tail from.
     void resetForIdle();
@@ -83,4 +43,62 @@ public:
 
 private:
     static constexpr float kPi = 3.1415927f;
+
+    void run(float* samples, int count, float c, float r, bool updateCutoffNow)
+    {
+        if (updateCutoffNow)
+        {
+            lastCutoff = c;
+            f = kPi * c * sampleRateScale;
+            if (r != lastResonance)
+            {
+                lastResonance = r;
+                // r^24 keeps the damping high until the very top of the resonance range, where the
+                // second stage becomes almost undamped.
+                const float r2 = r * r;
+                const float r4 = r2 * r2;
+                const float r8 = r4 * r4;
+                const float resonance24 = r8 * r8 * r8;
+                q2 = 1.0f / (resonance24 * 100000.0f + 0.5f);
+                q1 = 1.0f / (resonance24 * 10.0f + 0.5f);
+            }
+        }
+        const float noiseScale = 0.001f * (1.0f - lastCutoff);
+        float b1 = band1, l1 = low1, b2 = band2, l2 = low2;
+        std::int32_t seed = noiseSeed;
+        bool finite = true;
+
+        for (int i = 0; i < count; ++i)
+        {
+            const float x = samples[i];
+            seed = dsp::advanceNoiseSeed(seed);
+            l1 = l1 + (dsp::unipolarNoise(seed) * noiseScale + f) * b1;
+            const float h1 = x - l1 - q1 * b1;
+            // The band states saturate smoothly at +-10.
+            b1 = 10.0f * dsp::saturate(0.2f * (f * h1 + b1));
+
+            const float z = mode == lowPass ? l1 : (mode == highPass ? h1 : b1);
+            seed = dsp::advanceNoiseSeed(seed);
+            l2 = l2 + (dsp::unipolarNoise(seed) * noiseScale + f) * b2;
+            const float h2 = z - l2 - q2 * b2;
+            b2 = 10.0f * dsp::saturate(0.2f * (f * h2 + b2));
+
+            samples[i] = mode == lowPass ? l2 : (mode == highPass ? h2 : b2);
+            finite = finite && std::isfinite(samples[i]);
+        }
+
+        noiseSeed = seed;
+        if (!finite)
+        {
+            // A NaN or infinite setting or input must not leave the filter stuck.
+            clear();
+            for (int i = 0; i < count; ++i)
+                samples[i] = 0.0f;
+            return;
+        }
+        band1 = dsp::flushTiny(b1);
+        low1 = dsp::flushTiny(l1);
+        band2 = dsp::flushTiny(b2);
+        low2 = dsp::flushTiny(l2);
+    }
 };

@@ -3,8 +3,8 @@
 
 void HalfBandDecimator::clear()
 {
-    for (float& e : even)
+    for (float& e : evenHistory)
         e = 0.0f;
-    for (float& o : odd)
+    for (float& o : oddHistory)
         o = 0.0f;
 }

@@ -9,27 +9,29 @@ public:
     // pair, and the centre tap falls on the second sample of the pair five pairs back.
     float process(float first, float second)
     {
-        // Shift the even-indexed history: even[m] = u[2n - 2m].
-        for (int m = kEvenTaps - 1; m > 0; --m)
-            even[m] = even[m - 1];
-        even[0] = first;
+        // Ring buffers instead of shifting histories: the filters before the decimators leave the
+        // processor little room for extra stores.
+        evenPosition = evenPosition == 0 ? kEvenTaps - 1 : evenPosition - 1;
+        evenHistory[evenPosition] = first;
+        evenHistory[evenPosition + kEvenTaps] = first;  // a second copy keeps the ten taps contiguous
+        const float* e = evenHistory + evenPosition;  // e[m] = u[2n - 2m]
 
-        const float y = kCentre * odd[kOddDelay - 1] + kTap9 * (even[0] + even[9]) + kTap7 * (even[1] + even[8]) +
-                        kTap5 * (even[2] + even[7]) + kTap3 * (even[3] + even[6]) + kTap1 * (even[4] + even[5]);
+        const float centre = oddHistory[oddPosition];  // u[2n - 9], stored five pairs ago
+        oddHistory[oddPosition] = second;
+        oddPosition = oddPosition == kOddDelay - 1 ? 0 : oddPosition + 1;
 
-        // odd[m] = u[2n - 1 - 2m] for the next pair.
-        for (int m = kOddDelay - 1; m > 0; --m)
-            odd[m] = odd[m - 1];
-        odd[0] = second;
-        return y;
+        return kCentre * centre + kTap9 * (e[0] + e[9]) + kTap7 * (e[1] + e[8]) + kTap5 * (e[2] + e[7]) +
+               kTap3 * (e[3] + e[6]) + kTap1 * (e[4] + e[5]);
     }
 
     void clear();
 
     static constexpr int kEvenTaps = 10;
     static constexpr int kOddDelay = 5;
-    float even[kEvenTaps] = {};
-    float odd[kOddDelay] = {};
+    float evenHistory[2 * kEvenTaps] = {};
+    float oddHistory[kOddDelay] = {};
+    int evenPosition = 0;
+    int oddPosition = 0;
 
     static constexpr float kCentre = 0.5f;
     static constexpr float kTap1 = 0.3077392578125f;

@@ -1,6 +1,7 @@
 // Common core of the saturating four-pole ladder filters, which run at four times the sample rate.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -34,14 +35,20 @@ public:
     float feedback = 0.4f;
     std::int32_t noiseSeed = 1;
 
-protected:
-    struct Outputs
+    // One sub-sample's signals, for the variants' output taps.
+    struct Taps
     {
         float u;  // stage input after the resonance feedback
         float y1, y2, y3, y4;
+        float feedback;  // the saturated feedback just computed
     };
 
-    // Coefficients for cutoff c (0..1); tuningConstant adjusts the cutoff to the family member.
+protected:
+    static constexpr float kPi = 3.1415927f;
+    static constexpr float kFeedbackGain = 4.2f;
+    static constexpr float kTuning = 0.9988f;  // tuning constant of every member but the 24 dB low-pass
+
+    // Coefficients for cutoff c (0..1); the tuning constant adjusts the cutoff to the family member.
     void updateCutoff(float c, float tuningConstant, float kSlope, float kOffset)
     {
         lastCutoff = c;
@@ -54,44 +61,88 @@ protected:
                     e * e * e * e * e / 120.0f);
     }
 
-    // The feedback subtraction, a tiny cutoff-dependent noise and the four one-pole stages.
-    Outputs runStages(float sample, float c, float r)
+    // Runs `count` consecutive sub-samples in place; only the first may recompute the cutoff
+    // coefficients. Variant supplies the tuning constants, whether positive feedback is scaled by
+    // 0.99, and its output tap. The state lives in locals for the loop. Speed is limited by the
+    // latency of the resonance loop, not by the number of operations.
+    template <class Variant>
+    void run(float* samples, int count, float c, float r, bool updateCutoffNow)
     {
-        noiseSeed = dsp::advanceNoiseSeed(noiseSeed);
-        // The noise keeps the ladder alive at low cutoffs and fades out as the cutoff opens.
-        const float n = (1.0f - c) * dsp::unipolarNoise(noiseSeed) * 0.001f;
-        const float gn = g + n * c;
-        Outputs o;
-        o.u = sample - kFeedbackGain * r * feedback * k;
-        o.y1 = dsp::flushTiny(added[0] + gn * (o.u + n - subtracted[0]));
-        o.y2 = dsp::flushTiny(added[1] + gn * (o.y1 - subtracted[1]));
-        o.y3 = dsp::flushTiny(added[2] + gn * (o.y2 - subtracted[2]));
-        o.y4 = dsp::flushTiny(added[3] + gn * (o.y3 - subtracted[3]));
-        subtracted[0] = added[0] = o.y1;
-        subtracted[1] = added[1] = o.y2;
-        subtracted[2] = added[2] = o.y3;
-        subtracted[3] = added[3] = o.y4;
-        return o;
-    }
+        if (updateCutoffNow && c != lastCutoff)
+            updateCutoff(c, Variant::kTuningConstant, Variant::kCutoffSlope, Variant::kCutoffOffset);
 
-    // Saturated feedback; the 0.99 on positive values adds a touch of asymmetry.
-    void updateFeedback(float y4)
-    {
-        const float s = dsp::saturate(2.0f * y4);
-        feedback = s > 0.0f ? s * 0.99f : s;
-    }
+        const float gain = inputGain;
+        const float feedbackScale = kFeedbackGain * r * k;
+        float a1 = subtracted[0], a2 = subtracted[1], a3 = subtracted[2], a4 = subtracted[3];
+        float b1 = added[0], b2 = added[1], b3 = added[2], b4 = added[3];
+        float fb = feedback;
+        std::int32_t seed = noiseSeed;
+        // The noise n = (1 - c) * rnd * 0.001 with rnd the seed's low 31 bits * 2^-31, and c * n.
+        const float noiseScale = (1.0f - c) * 0.001f * dsp::kTwoToMinus31;
+        const float cutoffNoiseScale = noiseScale * c;
+        float outputSum = 0.0f;  // non-finite if any output is
 
-    // A NaN or infinite setting or input must not leave the ladder stuck: it restarts from silence
-    // and works again as soon as its inputs are valid.
-    float finish(float out)
-    {
-        if (std::isfinite(out))
-            return out;
-        clear();
-        return 0.0f;
-    }
+        for (int i = 0; i < count; ++i)
+        {
+            seed = dsp::advanceNoiseSeed(seed);
+            // The noise keeps the ladder alive at low cutoffs and fades out as the cutoff opens.
+            const float random = static_cast<float>(static_cast<std::uint32_t>(seed) & 0x7fffffffu);
+            const float n = random * noiseScale;
+            const float gn = g + random * cutoffNoiseScale;
 
-    static constexpr float kPi = 3.1415927f;
-    static constexpr float kFeedbackGain = 4.2f;
-    static constexpr float kTuning = 0.9988f;  // tuning constant of every member but the 24 dB low-pass
+            // Stage k gives B + g' * (input - A). Unrolled, each stage output is a part known from the
+            // past (with zero input) plus g'^k times the new ladder input u, so the resonance loop
+            // from one feedback value to the next passes only one multiply-add and the saturation.
+            const float g2 = gn * gn;
+            const float g3 = g2 * gn;
+            const float g4 = g2 * g2;
+            const float past1 = b1 - gn * a1 + gn * n;
+            const float past2 = b2 - gn * a2 + gn * past1;
+            const float past3 = b3 - gn * a3 + gn * past2;
+            const float past4 = b4 - gn * a4 + gn * past3;
+            const float x = samples[i] * gain;
+
+            Taps t;
+            t.u = x - feedbackScale * fb;
+            t.y1 = past1 + gn * t.u;
+            t.y2 = past2 + g2 * t.u;
+            t.y3 = past3 + g3 * t.u;
+            // Twice y4 straight from the feedback value; scaling by 2 is exact.
+            const float twiceY4 = 2.0f * (past4 + g4 * x) - (2.0f * g4 * feedbackScale) * fb;
+            t.y4 = 0.5f * twiceY4;
+            a1 = b1 = t.y1;
+            a2 = b2 = t.y2;
+            a3 = b3 = t.y3;
+            a4 = b4 = t.y4;
+
+            const float s = dsp::saturate(twiceY4);
+            // Positive feedback is scaled by 0.99 for a touch of asymmetry. Written without a
+            // branch: the sign of an audio signal is unpredictable.
+            fb = Variant::kAsymmetricFeedback ? s - 0.01f * std::max(s, 0.0f) : s;
+            t.feedback = fb;
+            samples[i] = Variant::output(t, c, r, outputGain);
+            outputSum += samples[i];
+        }
+
+        noiseSeed = seed;
+        if (!std::isfinite(outputSum))
+        {
+            // A NaN or infinite setting or input must not leave the ladder stuck: it restarts from
+            // silence and works again as soon as its inputs are valid.
+            clear();
+            for (int i = 0; i < count; ++i)
+                samples[i] = 0.0f;
+            return;
+        }
+        // Decaying stages are cut to zero long before they could reach the slow denormal range.
+        subtracted[0] = dsp::flushTiny(a1);
+        subtracted[1] = dsp::flushTiny(a2);
+        subtracted[2] = dsp::flushTiny(a3);
+        subtracted[3] = dsp::flushTiny(a4);
+        added[0] = dsp::flushTiny(b1);
+        added[1] = dsp::flushTiny(b2);
+        added[2] = dsp::flushTiny(b3);
+        added[3] = dsp::flushTiny(b4);
+        feedback = dsp::flushTiny(fb);
+    }
 };
