@@ -32,23 +32,55 @@ void release (void* p) noexcept
         ++heapTraffic;
     std::free (p);
 }
-} // namespace
 
-void* operator new (std::size_t size)
+void* acquire (std::size_t size) noexcept
 {
     if (countHeapTraffic)
         ++heapTraffic;
-    if (void* p = std::malloc (size == 0 ? 1 : size))
+    return std::malloc (size == 0 ? 1 : size);
+}
+} // namespace
+
+// Every plain form is replaced, so no block from the library's own operator new meets our free.
+void* operator new (std::size_t size)
+{
+    if (void* p = acquire (size))
         return p;
     throw std::bad_alloc();
 }
-
+void* operator new[] (std::size_t size)
+{
+    return operator new (size);
+}
+void* operator new (std::size_t size, const std::nothrow_t&) noexcept
+{
+    return acquire (size);
+}
+void* operator new[] (std::size_t size, const std::nothrow_t&) noexcept
+{
+    return acquire (size);
+}
 void operator delete (void* p) noexcept
 {
     release (p);
 }
-
+void operator delete[] (void* p) noexcept
+{
+    release (p);
+}
 void operator delete (void* p, std::size_t) noexcept
+{
+    release (p);
+}
+void operator delete[] (void* p, std::size_t) noexcept
+{
+    release (p);
+}
+void operator delete (void* p, const std::nothrow_t&) noexcept
+{
+    release (p);
+}
+void operator delete[] (void* p, const std::nothrow_t&) noexcept
 {
     release (p);
 }
