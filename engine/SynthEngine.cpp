@@ -67,6 +67,12 @@ void SynthEngine::renderSample (float& left, float& right)
     const float x = left;
     highPassOutput = highPassCoefficient * highPassOutput + x - highPassInput;
     highPassInput = x + kHighPassOffset;
+    if (! std::isfinite (highPassOutput))
+    {
+        // One bad sample must not poison the feedback state for good.
+        highPassOutput = 0.0f;
+        highPassInput = 0.0f;
+    }
     left = right = highPassOutput;
 
     // While nothing sounds the LFOs stand still and resume where they stopped.

@@ -29,6 +29,14 @@ int step (float v, int n)
 }
 
 bool inRange (int k, int first, int last) { return k >= first && k <= last; }
+
+// The conversions see at most this range. Values a preset or automation may carry (-1, 2) still
+// convert unchanged; wilder ones (1e30, NaN) would overflow the exponential curves into inf or NaN,
+// which no later valid setting could wash out of the filters' and effects' state.
+float sanitize (float v)
+{
+    return std::isnan (v) ? 0.0f : juce::jlimit (-1.0f, 2.0f, v);
+}
 } // namespace
 
 void PluginProcessor::setParameter (int index, float value)
@@ -45,7 +53,7 @@ void PluginProcessor::setParameter (int index, float value)
     auto& count = changeCounts[(size_t) index];
     count = juce::jmin (count + 1, 100);
 
-    applyParameter (index, value);
+    applyParameter (index, sanitize (value));
 
     lastTouchedParameter = index;
     sendChangeMessage();
@@ -177,7 +185,8 @@ void PluginProcessor::applyParameter (int index, float v)
             });
             break;
         }
-        case P::highpass: e.highPassCoefficient = 0.999f - e20 (v) * 0.4f; break;
+        // Outside 0..1 the curve would leave the one-pole's stable range.
+        case P::highpass: e.highPassCoefficient = juce::jlimit (0.0f, 0.999f, 0.999f - e20 (v) * 0.4f); break;
         case P::detune: voices ([v] (SynthVoice& s) { s.detuneAmount = v * v; }); break;
         case P::vintagenoise: voices ([v] (SynthVoice& s) { s.vintageNoise = v; }); break;
         case P::panic: e.allNotesOff(); break;
