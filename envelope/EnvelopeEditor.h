@@ -65,7 +65,7 @@ public:
     static constexpr int kRebuildIntervalMs = 1000;
     // Bound of the table: 2 MiB of floats. One entry per sample still covers a whole 4/4 cycle at
     // 120 bpm up to 48 kHz; longer cycles get a coarser table, whose linear interpolation of the cubic
-    // segments stays far below audibility (see getEnvelopeValue's notes in the source).
+    // segments stays far below audibility (the bound is worked out at the top of EnvelopeEditor.cpp).
     static constexpr int kMaxTableSize = 1 << 19;
     // Point storage set aside at construction, so loading a program's points does not allocate.
     static constexpr int kReservedPoints = 64;
