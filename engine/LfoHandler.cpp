@@ -52,7 +52,7 @@ void LfoHandler::restartIfKeyTriggered()
 
 void LfoHandler::rephaseToHost(double ppqPosition, double bpm)
 {
-    if (!sync || keyTrigger)
+    if (!sync || keyTrigger || !(bpm > 0.0))
         return;
     // Double precision: the host position grows without bound and float would lose the fraction.
     const double cycles = lfo.increment / 256.0 * (60.0 / bpm) * lfo.sampleRate * ppqPosition;

@@ -31,7 +31,7 @@ public:
     void restartIfKeyTriggered();
 
     // Once per block while the host plays: a synced, free-running LFO is put where it would be had it
-    // run since the host's position 0 (in quarter notes).
+    // run since the host's position 0 (in quarter notes). Without a positive tempo nothing changes.
     void rephaseToHost(double ppqPosition, double bpm);
 
     Lfo lfo;

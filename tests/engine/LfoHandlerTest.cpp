@@ -118,14 +118,22 @@ TEST(LfoHandlerTest, RephasesSyncedFreeRunningLfoToTheHostPosition)
     }
 }
 
-// A tempo of 0 must not leave the LFO stuck on a NaN phase.
-TEST(LfoHandlerTest, RephaseWithZeroTempoStaysFinite)
+// Without a usable tempo or position the LFO keeps its phase; a NaN position must not leave it stuck.
+TEST(LfoHandlerTest, RephaseWithoutUsableTempoOrPositionStaysFinite)
 {
-    LfoHandler handler(kSampleRate);
-    handler.setSync(1.0f, kQuarterNote, 120.0f);
-    handler.rephaseToHost(3.0, 0.0);
-    for (int i = 0; i < 100; ++i)
-        ASSERT_TRUE(std::isfinite(handler.process()));
-    EXPECT_GT(measuredFrequency(handler), 1.9);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case
+    {
+        double ppq, bpm;
+    };
+    for (const Case c : {Case{3.0, 0.0}, Case{3.0, -120.0}, Case{3.0, nan}, Case{nan, 120.0}, Case{1e300, 120.0}})
+    {
+        LfoHandler handler(kSampleRate);
+        handler.setSync(1.0f, kQuarterNote, 120.0f);
+        handler.rephaseToHost(c.ppq, c.bpm);
+        for (int i = 0; i < 100; ++i)
+            ASSERT_TRUE(std::isfinite(handler.process()));
+        EXPECT_GT(measuredFrequency(handler), 1.9);
+    }
 }
 }  // namespace
