@@ -23,10 +23,13 @@ void SynthEngine::initialize (float rate)
     cutoffSmoothingB = 1.0f / (cutoffSmoothingA + 1.0f);
     smoothedCutoff = 0.0f;
 
+    envelope = std::make_unique<EnvelopeEditor> (sampleRate);
     lfo1 = std::make_unique<LfoHandler1> (sampleRate);
     lfo2 = std::make_unique<LfoHandler2> (sampleRate);
     pitchWheel = {};
     velocity = {};
+    userEnvelope = {};
+    userEnvelope.envelope = envelope.get();
 
     highPassInput = 0.0f;
     highPassOutput = 0.0f;
@@ -40,6 +43,7 @@ void SynthEngine::initialize (float rate)
         voice.lfo2 = lfo2.get();
         voice.velocitySettings = &velocity;
         voice.pitchWheel = &pitchWheel;
+        voice.userEnvelope.settings = &userEnvelope;
         voice.initialize (sampleRate);
     }
 }

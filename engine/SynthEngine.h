@@ -5,6 +5,8 @@
 #include "engine/LfoHandler.h"
 #include "engine/VoiceManager.h"
 #include "engine/VoiceSettings.h"
+#include "envelope/EnvelopeEditor.h"
+#include "envelope/UserEnvelope.h"
 
 #include <cstdint>
 #include <memory>
@@ -52,6 +54,8 @@ public:
     std::unique_ptr<LfoHandler2> lfo2;
     PitchWheelSettings pitchWheel;
     VelocitySettings velocity;
+    std::unique_ptr<EnvelopeEditor> envelope;
+    UserEnvelopeSettings userEnvelope;
 
     // Master high-pass: a one-pole DC blocker on the voice sum.
     float highPassInput = 0.0f;

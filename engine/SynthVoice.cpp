@@ -28,25 +28,23 @@ void SynthVoice::UserEnvelopeSample::addTo (VoiceModulation& mod) const
     const float semitones = 24.0f * (2.0f * value - amount);
     switch (destination)
     {
-        case 2: mod.cutoff += value; break;
-        case 3: mod.osc1Pitch += semitones; break;
-        case 4: mod.osc2Pitch += semitones; break;
-        case 5:
+        case UserEnvelopeDestination::filter: mod.cutoff += value; break;
+        case UserEnvelopeDestination::osc1: mod.osc1Pitch += semitones; break;
+        case UserEnvelopeDestination::osc2: mod.osc2Pitch += semitones; break;
+        case UserEnvelopeDestination::osc1And2:
             mod.osc1Pitch += semitones;
             mod.osc2Pitch += semitones;
             break;
-        case 6: mod.fm += value; break;
+        case UserEnvelopeDestination::fm: mod.fm += value; break;
         default: break;
     }
 }
 
 float SynthVoice::UserEnvelopeSample::applyVolume (float out) const
 {
-    if (destination != 8 || volumeFollower == nullptr)
+    if (destination != UserEnvelopeDestination::volume || settings == nullptr)
         return out;
-    // The follower is shared, so every sounding voice moves it once per sample.
-    *volumeFollower = (2.0f * *volumeFollower + value) * 0.25f;
-    return out * *volumeFollower;
+    return out * settings->followVolume (value);
 }
 
 void SynthVoice::keyTriggerLfos()
@@ -57,11 +55,19 @@ void SynthVoice::keyTriggerLfos()
 
 void SynthVoice::startUserEnvelope()
 {
+    userEnvelope.resetPhase();
 }
 
 SynthVoice::UserEnvelopeSample SynthVoice::advanceUserEnvelope()
 {
-    return {};
+    UserEnvelopeSample sample;
+    if (userEnvelope.settings == nullptr)
+        return sample;
+    sample.value = userEnvelope.process();
+    sample.settings = userEnvelope.settings;
+    sample.destination = userEnvelope.settings->destination;
+    sample.amount = userEnvelope.settings->amount;
+    return sample;
 }
 
 void SynthVoice::setNoteOn (int noteNumber, bool, float noteVelocity)

@@ -8,11 +8,10 @@
 #include "engine/ModulationRouting.h"
 #include "engine/Osc.h"
 #include "engine/VoiceSettings.h"
+#include "envelope/UserEnvelope.h"
 
 #include <cstdint>
 #include <memory>
-
-struct UserEnvelopeVoiceState;
 
 class SynthVoice
 {
@@ -41,7 +40,7 @@ public:
     LfoHandler* lfo2 = nullptr;
     const VelocitySettings* velocitySettings = nullptr;
     const PitchWheelSettings* pitchWheel = nullptr;
-    UserEnvelopeVoiceState* userEnvelope = nullptr;  // this voice's own, may be null
+    UserEnvelopeVoiceState userEnvelope;  // this voice's own; its settings are the engine's
 
     bool gate = false;
     int note = 60;
@@ -84,13 +83,13 @@ public:
     // This sample's user-envelope output, routed to its destination.
     struct UserEnvelopeSample
     {
-        int destination = 1;  // 1 is off
-        float value = 0.0f;   // curve * amount
+        UserEnvelopeSettings* settings = nullptr;
+        int destination = UserEnvelopeDestination::off;
+        float value = 0.0f;  // curve * amount
         float amount = 0.0f;
-        float* volumeFollower = nullptr;
 
         void addTo (VoiceModulation& mod) const;
-        float ringModulation() const noexcept { return destination == 7 ? value : 0.0f; }
+        float ringModulation() const noexcept { return destination == UserEnvelopeDestination::ringmod ? value : 0.0f; }
         float applyVolume (float out) const;
     };
 

@@ -190,6 +190,30 @@ void PluginProcessor::applyParameter (int index, float v)
         case P::detune: voices ([v] (SynthVoice& s) { s.detuneAmount = v * v; }); break;
         case P::vintagenoise: voices ([v] (SynthVoice& s) { s.vintageNoise = v; }); break;
         case P::panic: e.allNotesOff(); break;
+        case P::envelopeeditordest1:
+            e.userEnvelope.destination = step (v, 8);
+            break;
+        case P::envelopeeditorspeed:
+        {
+            static constexpr float factors[] = { 1.0f, 2.0f, 4.0f, 8.0f, 16.0f, 32.0f };
+            const int k = step (v, 6);
+            e.envelope->speedFactor = inRange (k, 1, 6) ? factors[k - 1] : 1.0f;
+            e.envelope->isDirty = true;
+            break;
+        }
+        case P::envelopeeditoramount: e.userEnvelope.amount = v * v; break;
+        case P::envelopeoneshot: e.envelope->isOneShot = v > 0.0f; break;
+        case P::envelopefixtempo:
+            e.envelope->isFixTempo = v > 0.0f;
+            e.envelope->bpm = 120.0f;  // makes the next block apply the timing again
+            break;
+        case P::envelopeReset:
+            if (v > 0.0f)
+            {
+                e.envelope->initializePoints();
+                e.envelope->isDirty = true;
+            }
+            break;
         case P::filterdrive: voices ([v] (SynthVoice& s) { s.filter->drive = v * 10.0f; }); break;
         default: break;  // no engine setting: the value is only stored
     }

@@ -32,12 +32,19 @@ PluginProcessor::PluginProcessor()
     programs[(size_t) currentProgram].values[ParameterIndex::midiLearn] = 0.0f;
     lastTouchedParameter = 0;
 
+    notifier = std::make_unique<AutomationNotifier> (*this);
+    notifier->startThread();
+
     changeCounts.fill (0);
     programChangePending = true;
     lastBpm = 120.0f;
 }
 
-PluginProcessor::~PluginProcessor() = default;
+PluginProcessor::~PluginProcessor()
+{
+    // Stop the notifier before the programs and the engine it may touch go away.
+    notifier.reset();
+}
 
 const juce::String PluginProcessor::getName() const
 {
@@ -131,8 +138,19 @@ const juce::String PluginProcessor::getOutputChannelName (int channelIndex) cons
 bool PluginProcessor::isInputChannelStereoPair (int) const { return true; }
 bool PluginProcessor::isOutputChannelStereoPair (int) const { return true; }
 
-void PluginProcessor::handleMessage (const juce::Message&)
+void PluginProcessor::envelopeChanged()
 {
+    programs[(size_t) currentProgram].splinePoints = engine->envelope->copyPoints();
+}
+
+void PluginProcessor::handleMessage (const juce::Message& message)
+{
+    if (const auto* change = dynamic_cast<const ParameterChangedMessage*> (&message))
+    {
+        JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+        setParameterNotifyingHost (change->index, change->value);
+        JUCE_END_IGNORE_WARNINGS_GCC_LIKE
+    }
 }
 
 juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()

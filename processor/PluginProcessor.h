@@ -1,6 +1,7 @@
 // The object the host talks to: identity, buses, 256 programs, 92 index-based parameters and state.
 #pragma once
 
+#include "processor/AutomationNotifier.h"
 #include "processor/ParameterTable.h"
 #include "processor/Program.h"
 
@@ -68,6 +69,9 @@ public:
     void setXmlPrograms (const juce::XmlElement* program, int index, float version);
     void restoreMidiMapping (const juce::XmlElement* first);
 
+    // The envelope view stores its edits in the current program through this.
+    void envelopeChanged();
+
     std::vector<Program> programs;
     std::unique_ptr<SynthEngine> engine;
     int currentProgram = 0;
@@ -78,6 +82,7 @@ public:
     int lastTouchedParameter = 0;
     std::array<int, kNumParameters> changeCounts {};
     juce::AudioPlayHead::PositionInfo positionInfo;
+    std::unique_ptr<AutomationNotifier> notifier;
 
 private:
     void loadFactoryBank();

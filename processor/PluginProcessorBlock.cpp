@@ -71,6 +71,7 @@ void PluginProcessor::applyCurrentProgram()
     auto& program = programs[(size_t) currentProgram];
     // Applying the stored values must not reset the user envelope.
     program.values[P::envelopeReset] = 0.0f;
+    engine->envelope->loadProgramPoints (program.splinePoints);
     changeCounts.fill (1);
     engine->allNotesOff();
     for (int i = 0; i < kNumParameters; ++i)
@@ -121,6 +122,7 @@ void PluginProcessor::followHostTransport()
     if (! haveTempo)
     {
         lastBpm = 120.0f;
+        engine->envelope->applyHostTiming (0.0, 4, 4);
         return;
     }
 
@@ -138,6 +140,9 @@ void PluginProcessor::followHostTransport()
         engine->lfo1->rephaseToHost (ppq, bpm);
         engine->lfo2->rephaseToHost (ppq, bpm);
     }
+
+    const auto signature = positionInfo.getTimeSignature().orFallback (juce::AudioPlayHead::TimeSignature {});
+    engine->envelope->applyHostTiming (*positionInfo.getBpm(), signature.numerator, signature.denominator);
 }
 
 void PluginProcessor::handleMidiEvent (const juce::uint8* data, int numBytes)
@@ -162,6 +167,19 @@ void PluginProcessor::handleMidiEvent (const juce::uint8* data, int numBytes)
         engine->setPitchWheel ((float) (data2 * 128 + data1 - 8192) / 8191.5f);
 }
 
-void PluginProcessor::handleController (int, int)
+void PluginProcessor::handleController (int controller, int value)
 {
+    if (programs[(size_t) currentProgram].values[P::midiLearn] > 0.0f)
+        for (auto& program : programs)
+            program.controllerMap[(size_t) controller] = lastTouchedParameter;
+
+    const int parameter = programs[(size_t) currentProgram].controllerMap[(size_t) controller];
+    if (parameter < 1)
+        return;
+
+    const float x = (float) value / 127.0f;
+    if (isNonRealtime())
+        setParameter (parameter, x);  // offline: at its own sample, no host to tell
+    else
+        notifier->enqueue (parameter, x);
 }
