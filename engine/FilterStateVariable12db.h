@@ -1,6 +1,7 @@
 // Two saturating state-variable stages in series (low-, high- or band-pass), run at four times the sample rate.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -43,13 +44,17 @@ public:
 
 private:
     static constexpr float kPi = 3.1415927f;
+    static constexpr float kLowestCutoff = 1.0e-4f;
 
     void run(float* samples, int count, float c, float r, bool updateCutoffNow)
     {
         if (updateCutoffNow)
         {
             lastCutoff = c;
-            f = kPi * c * sampleRateScale;
+            // At a frequency coefficient of exactly 0 the band states stop following the input
+            // while the noise keeps feeding the low states from them, so a closed filter would drift
+            // away without bound. The floor (about 2 Hz) keeps it a filter.
+            f = kPi * std::max(c, kLowestCutoff) * sampleRateScale;
             if (r != lastResonance)
             {
                 lastResonance = r;

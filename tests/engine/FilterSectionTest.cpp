@@ -158,7 +158,7 @@ TEST(FilterSectionTest, DriveSaturatesMoreAtRoughlyConstantLevel)
 TEST(FilterSectionTest, FullResonanceStaysBounded)
 {
     for (int type = 1; type <= 12; ++type)
-        for (const float c : {0.05f, 0.2f, 0.5f, 0.8f, 1.0f})
+        for (const float c : {0.0f, 0.05f, 0.2f, 0.5f, 0.8f, 1.0f})
             for (const float drive : {0.0f, 10.0f})
             {
                 SCOPED_TRACE(testing::Message() << "type " << type << " c " << c << " drive " << drive);

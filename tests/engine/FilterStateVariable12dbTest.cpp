@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -27,6 +28,30 @@ TEST(FilterStateVariable12dbTest, HugeInputStaysBounded)
         EXPECT_LE(std::fabs(filter.band1), 10.0f);
         EXPECT_LE(std::fabs(filter.band2), 10.0f);
         EXPECT_LT(peak, 1e5f);
+    }
+}
+
+// At cutoff 0 the low-pass keeps silent and the high-pass passes its input; neither drifts away
+// from the state it had when the cutoff closed.
+TEST(FilterStateVariable12dbTest, ClosedCutoffDoesNotDrift)
+{
+    for (const int mode : {0, 1})
+    {
+        SCOPED_TRACE(mode);
+        FilterStateVariable12db filter(kSampleRate, mode);
+        float peak = 0.0f;
+        for (int i = 0; i < 4 * 44100 * 12; ++i)
+        {
+            const bool closed = i >= 4 * 44100;
+            float x = 0.5f * std::sin(static_cast<float>(i) * 0.0036f);  // about 100 Hz
+            filter.process(&x, closed ? 0.0f : 0.2f, 0.5f, i % 4 == 0);
+            if (i >= 4 * 44100 * 11)
+                peak = std::max(peak, std::fabs(x));
+        }
+        if (mode == 0)
+            EXPECT_LT(peak, 0.01f);
+        else
+            EXPECT_NEAR(peak, 0.5f, 0.05f);
     }
 }
 
