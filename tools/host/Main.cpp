@@ -4,6 +4,7 @@
 #include "tools/host/HostedPlugin.h"
 #include "tools/host/Render.h"
 
+#include <algorithm>
 #include <iostream>
 
 namespace
@@ -16,6 +17,8 @@ const char* const kUsage = R"(usage:
       --program N           select program N first
       --preset FILE         load a single-program XML preset (sent as the plug-in's chunk)
       --state FILE          restore a saved state chunk first
+      --set INDEX=VALUE     set a parameter (normalised value) before rendering; repeatable
+      --automate T:INDEX=VALUE  set a parameter at the block that starts at or after T seconds; repeatable
       --save-state FILE     save the state chunk after rendering
       --rate HZ             sample rate (default 44100)
       --block N             block size (default 512)
@@ -24,7 +27,7 @@ const char* const kUsage = R"(usage:
       --tail SECONDS        time rendered after the last event (default 2)
       --realtime            render as a real-time host would (default: offline)
       --automation-log FILE write every parameter change the plug-in reports, one per line
-  quorveline-host state PLUGIN.so --save FILE [--restore FILE] [--program N]
+  quorveline-host state PLUGIN.so --save FILE [--restore FILE] [--program N] [--set INDEX=VALUE]
 )";
 
 struct Arguments
@@ -124,6 +127,21 @@ bool prepareState (HostedPlugin& plugin, const Arguments& a, juce::String& error
             return false;
         }
         plugin.setChunk (chunk);
+    }
+    for (int i = 0; i + 1 < a.args.size(); ++i)
+    {
+        if (a.args[i] != "--set")
+            continue;
+        const auto assignment = a.args[i + 1];
+        const int index = assignment.upToFirstOccurrenceOf ("=", false, false).getIntValue();
+        const float value = assignment.fromFirstOccurrenceOf ("=", false, false).getFloatValue();
+        auto* parameter = plugin.instance->getParameters()[index];
+        if (parameter == nullptr || ! assignment.contains ("="))
+        {
+            error = "no parameter for --set " + assignment;
+            return false;
+        }
+        parameter->setValue (value);
     }
     if (a.has ("--preset"))
     {
@@ -246,6 +264,21 @@ int main (int argc, char* argv[])
         settings.timeSigNumerator = a.get ("--timesig").upToFirstOccurrenceOf ("/", false, false).getIntValue();
         settings.timeSigDenominator = a.get ("--timesig").fromFirstOccurrenceOf ("/", false, false).getIntValue();
     }
+    for (int i = 0; i + 1 < a.args.size(); ++i)
+    {
+        if (a.args[i] != "--automate")
+            continue;
+        const auto text = a.args[i + 1];
+        ParameterEvent change;
+        change.seconds = text.upToFirstOccurrenceOf (":", false, false).getDoubleValue();
+        const auto assignment = text.fromFirstOccurrenceOf (":", false, false);
+        change.index = assignment.upToFirstOccurrenceOf ("=", false, false).getIntValue();
+        change.value = assignment.fromFirstOccurrenceOf ("=", false, false).getFloatValue();
+        settings.automation.push_back (change);
+    }
+    std::stable_sort (settings.automation.begin(), settings.automation.end(),
+                      [] (const ParameterEvent& x, const ParameterEvent& y) { return x.seconds < y.seconds; });
+
     if (settings.sampleRate <= 0 || settings.blockSize <= 0 || settings.bpm <= 0 || settings.tailSeconds < 0)
         return fail ("rate, block and bpm must be positive");
 

@@ -56,6 +56,7 @@ RenderResult renderSequence (HostedPlugin& plugin, const juce::MidiMessageSequen
     juce::AudioBuffer<float> block (channels, settings.blockSize);
     juce::MidiBuffer midi;
     int nextEvent = 0;
+    size_t nextAutomation = 0;
     double processingSeconds = 0.0;
 
     for (int start = 0; start < totalSamples; start += settings.blockSize)
@@ -76,15 +77,31 @@ RenderResult renderSequence (HostedPlugin& plugin, const juce::MidiMessageSequen
             ++nextEvent;
         }
 
+        while (nextAutomation < settings.automation.size()
+               && settings.automation[nextAutomation].seconds * settings.sampleRate <= (double) start)
+        {
+            const auto& change = settings.automation[nextAutomation++];
+            if (auto* parameter = instance.getParameters()[change.index])
+                parameter->setValue (change.value);
+        }
+
         playHead.samplePosition = start;
         const auto t0 = juce::Time::getHighResolutionTicks();
         instance.processBlock (block, midi);
         processingSeconds += juce::Time::highResolutionTicksToSeconds (juce::Time::getHighResolutionTicks() - t0);
 
+        // A real-time host keeps its message thread running beside the audio: that is where a
+        // plug-in reports parameter changes it makes itself (automation from learned controllers).
+        if (settings.realtime)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (1);
+
         const int outputs = juce::jmax (1, instance.getTotalNumOutputChannels());
         for (int ch = 0; ch < 2; ++ch)
             result.audio.copyFrom (ch, start, block, juce::jmin (ch, outputs - 1), 0, n);
     }
+
+    if (settings.realtime)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (200);
 
     instance.releaseResources();
     instance.setPlayHead (nullptr);

@@ -5,6 +5,16 @@
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
+#include <vector>
+
+// A parameter change the host makes between blocks, as its automation would.
+struct ParameterEvent
+{
+    double seconds = 0.0;
+    int index = 0;
+    float value = 0.0f;
+};
+
 struct RenderSettings
 {
     double sampleRate = 44100.0;
@@ -14,6 +24,7 @@ struct RenderSettings
     int timeSigDenominator = 4;
     double tailSeconds = 2.0;
     bool realtime = false;
+    std::vector<ParameterEvent> automation;  // in time order
 };
 
 struct RenderResult
