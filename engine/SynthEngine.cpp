@@ -8,8 +8,6 @@
 
 namespace
 {
-// The offset keeps the high-pass state from settling into denormals.
-constexpr float kHighPassOffset = 2.3283064e-10f;  // 2^-32
 constexpr float kDenormalNoiseLevel = 1.0e-8f;
 } // namespace
 
@@ -31,10 +29,11 @@ void SynthEngine::initialize (float rate)
     userEnvelope = {};
     userEnvelope.envelope = envelope.get();
 
-    highPassInput = 0.0f;
-    highPassOutput = 0.0f;
-    highPassCoefficient = 1.0f;
+    masterHighPass = DcBlocker();
     denormalSeed = 1;
+    delay = std::make_unique<DelaySection> (sampleRate);
+    chorus = std::make_unique<ChorusSection> (sampleRate);
+    reverb = std::make_unique<ReverbSection> (sampleRate);
 
     voiceManager = std::make_unique<VoiceManager>();
     for (auto& voice : voiceManager->voices)
@@ -68,16 +67,7 @@ void SynthEngine::renderSample (float& left, float& right)
     for (auto& voice : voiceManager->voices)
         anySounding = voice.process (&left, &right, smoothedCutoff) || anySounding;
 
-    const float x = left;
-    highPassOutput = highPassCoefficient * highPassOutput + x - highPassInput;
-    highPassInput = x + kHighPassOffset;
-    if (! std::isfinite (highPassOutput))
-    {
-        // One bad sample must not poison the feedback state for good.
-        highPassOutput = 0.0f;
-        highPassInput = 0.0f;
-    }
-    left = right = highPassOutput;
+    left = right = masterHighPass.process (left);
 
     // While nothing sounds the LFOs stand still and resume where they stopped.
     if (anySounding)
@@ -88,4 +78,8 @@ void SynthEngine::renderSample (float& left, float& right)
 
     left *= masterVolume;
     right *= masterVolume;
+
+    delay->process (left, right);
+    chorus->process (left, right);
+    reverb->process (left, right);
 }

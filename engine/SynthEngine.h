@@ -2,7 +2,11 @@
 // master chain from cutoff smoothing to master volume.
 #pragma once
 
+#include "engine/ChorusSection.h"
+#include "engine/DcBlocker.h"
+#include "engine/DelaySection.h"
 #include "engine/LfoHandler.h"
+#include "engine/ReverbSection.h"
 #include "engine/VoiceManager.h"
 #include "engine/VoiceSettings.h"
 #include "envelope/EnvelopeEditor.h"
@@ -57,13 +61,15 @@ public:
     std::unique_ptr<EnvelopeEditor> envelope;
     UserEnvelopeSettings userEnvelope;
 
-    // Master high-pass: a one-pole DC blocker on the voice sum.
-    float highPassInput = 0.0f;
-    float highPassOutput = 0.0f;
-    float highPassCoefficient = 1.0f;
+    // Master high-pass on the voice sum.
+    DcBlocker masterHighPass;
 
     // Tiny noise keeps the master chain out of denormal range when the voices are silent.
     std::int32_t denormalSeed = 1;
+
+    std::unique_ptr<DelaySection> delay;
+    std::unique_ptr<ChorusSection> chorus;
+    std::unique_ptr<ReverbSection> reverb;
 
     std::unique_ptr<VoiceManager> voiceManager;
 };

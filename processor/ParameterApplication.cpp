@@ -186,9 +186,33 @@ void PluginProcessor::applyParameter (int index, float v)
             break;
         }
         // Outside 0..1 the curve would leave the one-pole's stable range.
-        case P::highpass: e.highPassCoefficient = juce::jlimit (0.0f, 0.999f, 0.999f - e20 (v) * 0.4f); break;
+        case P::highpass: e.masterHighPass.setCoefficient (juce::jlimit (0.0f, 0.999f, 0.999f - e20 (v) * 0.4f)); break;
         case P::detune: voices ([v] (SynthVoice& s) { s.detuneAmount = v * v; }); break;
         case P::vintagenoise: voices ([v] (SynthVoice& s) { s.vintageNoise = v; }); break;
+        case P::chorus1enable:
+        case P::chorus2enable:
+            // Each switch re-reads the other from the program, so the two never drift apart.
+            e.chorus->chorus1On = (index == P::chorus1enable ? v : getParameter (P::chorus1enable)) > 0.0f;
+            e.chorus->chorus2On = (index == P::chorus2enable ? v : getParameter (P::chorus2enable)) > 0.0f;
+            break;
+        case P::reverbwet: e.reverb->setWet (e20 (v)); break;
+        case P::reverbdecay: e.reverb->reverb.setDecay ((1.0f - e20 (1.0f - v)) * 0.99f); break;
+        case P::reverbpredelay: e.reverb->reverb.setPreDelay (e20 (v)); break;
+        case P::reverbhighcut: e.reverb->reverb.inputFilterB.setSetting (e20 (v)); break;
+        case P::reverblowcut: e.reverb->reverb.inputFilterA.setSetting (e20 (v)); break;
+        case P::delaywet: e.delay->setWet (v); break;
+        case P::delaytime: e.delay->setTimeValue (v); break;
+        case P::delaysync: e.delay->setSync (v > 0.0f); break;
+        case P::delayfactorl: e.delay->setHalveLeft (v > 0.0f); break;
+        case P::delayfactorr: e.delay->setHalveRight (v > 0.0f); break;
+        case P::delayhighshelf: e.delay->setTone (v); break;
+        case P::delaylowshelf: e.delay->setHighPass ((v * 0.95f + 0.05f) * -0.4f + 0.999f); break;
+        case P::delayfeedback:
+        {
+            const float b = 2.0f * v - 1.0f;
+            e.delay->setFeedback (b * b * b + 1.0f);
+            break;
+        }
         case P::panic: e.allNotesOff(); break;
         case P::envelopeeditordest1:
             e.userEnvelope.destination = step (v, 8);

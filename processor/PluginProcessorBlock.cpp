@@ -141,6 +141,9 @@ void PluginProcessor::followHostTransport()
         engine->lfo2->rephaseToHost (ppq, bpm);
     }
 
+    // The delay follows tempos it can use; outside 1..1000 bpm it keeps the last one.
+    engine->delay->followTempo (lastBpm);
+
     const auto signature = positionInfo.getTimeSignature().orFallback (juce::AudioPlayHead::TimeSignature {});
     engine->envelope->applyHostTiming (*positionInfo.getBpm(), signature.numerator, signature.denominator);
 }

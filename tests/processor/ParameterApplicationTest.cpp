@@ -82,8 +82,13 @@ TEST (ParameterApplication, ConversionsWriteTheirSettings)
         { P::oscbitcrusher, 1.0f, -1.0f, crusherLevels },
         { P::oscbitcrusher, 0.999f, std::trunc (std::pow (0.999f, 8.0f) * 65535.0f + 1.0f), crusherLevels },
         { P::oscbitcrusher, 0.0f, 1.0f, crusherLevels },
-        { P::highpass, 0.0f, 0.999f, [] (PluginProcessor& p) { return p.engine->highPassCoefficient; } },
-        { P::highpass, 1.0f, 0.599f, [] (PluginProcessor& p) { return p.engine->highPassCoefficient; } },
+        { P::highpass, 0.0f, 0.999f, [] (PluginProcessor& p) { return p.engine->masterHighPass.coefficient; } },
+        { P::highpass, 1.0f, 0.599f, [] (PluginProcessor& p) { return p.engine->masterHighPass.coefficient; } },
+        { P::delayfeedback, 1.0f, 2.0f, [] (PluginProcessor& p) { return p.engine->delay->leftDelay.feedback; } },
+        { P::delayfeedback, 0.5f, 1.0f, [] (PluginProcessor& p) { return p.engine->delay->rightDelay.feedback; } },
+        { P::delaylowshelf, 0.0f, 0.979f, [] (PluginProcessor& p) { return p.engine->delay->leftDelay.feedbackHighPass.coefficient; } },
+        { P::reverbwet, 0.5f, e20 (0.5f), [] (PluginProcessor& p) { return p.engine->reverb->wet; } },
+        { P::reverbdecay, 1.0f, 0.99f, [] (PluginProcessor& p) { return p.engine->reverb->reverb.decay; } },
         { P::detune, 0.5f, 0.25f, [] (PluginProcessor& p) { return voice (p).detuneAmount; } },
         { P::filterdrive, 0.5f, 5.0f, [] (PluginProcessor& p) { return voice (p).filter->drive; } },
         { P::osc2fm, 0.5f, e20 (0.5f), [] (PluginProcessor& p) { return voice (p).osc2Fm; } },
@@ -170,4 +175,33 @@ TEST (ParameterApplication, PanicReleasesEveryVoice)
     processor.setParameter (P::panic, 0.0f);
     for (int i = 0; i < 6; ++i)
         EXPECT_FALSE (voice (processor, i).gate);
+}
+
+TEST (ParameterApplication, DelayTimesFollowTheTimeRule)
+{
+    PluginProcessor processor;
+    auto& delay = *processor.engine->delay;
+    processor.setParameter (P::delaysync, 1.0f);
+    processor.setParameter (P::delaytime, 0.5f);  // table entry 8 at 120 bpm: 45 / 120
+    EXPECT_FLOAT_EQ (delay.leftDelay.time, 0.375f);
+    EXPECT_FLOAT_EQ (delay.rightDelay.time, 0.375f);
+    processor.setParameter (P::delayfactorr, 1.0f);
+    EXPECT_FLOAT_EQ (delay.leftDelay.time, 0.375f);
+    EXPECT_FLOAT_EQ (delay.rightDelay.time, 0.1875f);
+
+    processor.setParameter (P::delayfactorr, 0.0f);
+    processor.setParameter (P::delaytime, 2.0f / 17.0f + 0.001f);  // the entry the editor calls "1/4"
+    EXPECT_FLOAT_EQ (delay.leftDelay.time, 0.25f);
+}
+
+TEST (ParameterApplication, ChorusSwitchesStayInStepWithTheProgram)
+{
+    PluginProcessor processor;
+    processor.programs[0].values[P::chorus1enable] = 1.0f;  // stored, not yet applied
+    processor.setParameter (P::chorus2enable, 1.0f);
+    EXPECT_TRUE (processor.engine->chorus->chorus1On);
+    EXPECT_TRUE (processor.engine->chorus->chorus2On);
+    processor.setParameter (P::chorus1enable, 0.0f);
+    EXPECT_FALSE (processor.engine->chorus->chorus1On);
+    EXPECT_TRUE (processor.engine->chorus->chorus2On);
 }
