@@ -36,9 +36,9 @@ float DelayFx::process(const float* input)
     // its pole sits on the unit circle: any mismatch left in the state by a change of time would
     // ring at half the sample rate for ever, so the sample is read directly there. That is the
     // value the all-pass gives when its state matches, and it leaves the state matched.
-    const float y = a < 1.0f ? buffer[static_cast<size_t>(read)] * a +
-                                   buffer[static_cast<size_t>(readBefore)] - a * previousOutput
-                             : buffer[static_cast<size_t>(read)];
+    const float y =
+        a < 1.0f ? buffer[static_cast<size_t>(read)] * a + buffer[static_cast<size_t>(readBefore)] - a * previousOutput
+                 : buffer[static_cast<size_t>(read)];
     previousOutput = dsp::flushTiny(y);
 
     const float toned = toneFilter.process(feedback * y + x);

@@ -6,7 +6,7 @@
 
 struct DelayTimes
 {
-    float left;   // fractions of the four-second buffer, 0.01..1
+    float left;  // fractions of the four-second buffer, 0.01..1
     float right;
 };
 

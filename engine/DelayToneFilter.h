@@ -1,6 +1,7 @@
 // Gentle one-pole low-pass in the delay's feedback path, darker with each repeat as its setting rises.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/DspMath.h"
@@ -8,6 +9,8 @@
 class DelayToneFilter
 {
 public:
+    static constexpr float kPositiveTrim = 0.001f;
+
     explicit DelayToneFilter(float sampleRate);
 
     float process(float x)
@@ -21,8 +24,9 @@ public:
         }
         v = dsp::flushTiny(newV);
         w = dsp::flushTiny(0.125f * w + 0.875f * v);
-        // Positive output is trimmed a touch, so repeats lose a little of one polarity each pass.
-        return w > 0.0f ? w * 0.999f : w;
+        // Positive output is trimmed by 0.1 %, so repeats lose a little of one polarity each pass.
+        // Written without a branch: the sign of an audio signal is unpredictable.
+        return w - kPositiveTrim * std::max(w, 0.0f);
     }
 
     // Normalised tone setting 0..1: 0 is the brightest, 1 closes the filter (coefficient 0) so no
@@ -35,6 +39,6 @@ public:
 
     float sampleRateScale;
     float coefficient = 0.0f;  // closed until a tone setting is applied
-    float v = 0.0f;            // one-pole state
-    float w = 0.0f;            // smoothing state
+    float v = 0.0f;  // one-pole state
+    float w = 0.0f;  // smoothing state
 };

@@ -20,9 +20,11 @@ struct ReverbCombLine
     float process(float x, float gain, float drift)
     {
         const int length = static_cast<int>(line.size());
-        // Held to 0..1 so the read stays inside the line even at the drift's overshoots.
-        const float fraction = std::clamp(kDriftDepth * drift + gain, 0.0f, 1.0f);
-        const float position = static_cast<float>(length - 2) * fraction + 1.0f;
+        // At the longest decay the drift carries the read a little past length - 1; the limit
+        // keeps it inside the line (up to 384 kHz it never has to act).
+        const float fraction = std::max(kDriftDepth * drift + gain, 0.0f);
+        const float position =
+            std::min(static_cast<float>(length - 2) * fraction + 1.0f, static_cast<float>(length) - 0.5f);
         const float whole = std::floor(position);
         const float a = 1.0f - (position - whole);
         int read = writeIndex - static_cast<int>(whole);
@@ -30,10 +32,10 @@ struct ReverbCombLine
             read += length;
         const int readBefore = read > 0 ? read - 1 : read - 1 + length;
 
-        // All-pass interpolated read; the read point moves all the time, so its state never
-        // settles on a mismatch.
-        const float y = line[static_cast<size_t>(read)] * a + line[static_cast<size_t>(readBefore)] -
-                        a * previousOutput;
+        // All-pass interpolated read. The drift keeps the read point moving, so it never rests on
+        // a whole sample, where this interpolator would stop forgetting its state.
+        const float y =
+            line[static_cast<size_t>(read)] * a + line[static_cast<size_t>(readBefore)] - a * previousOutput;
         previousOutput = dsp::flushTiny(y);
         // A tail decaying in silence is cut to zero before it reaches the slow denormal range.
         line[static_cast<size_t>(writeIndex)] = dsp::flushTiny(y * gain + x);

@@ -76,7 +76,8 @@ TEST_P(ChorusSweep, SweepsBetweenItsLimitsAtItsRate)
 // Start phase 1 begins at the top of the sweep (4.9 ms), 0 at the bottom (0.7 ms).
 INSTANTIATE_TEST_SUITE_P(Units, ChorusSweep,
                          ::testing::Values(SweepCase{44100.0f, 1.0f, 0.5f, 4.9}, SweepCase{44100.0f, 0.0f, 0.83f, 0.7},
-                                           SweepCase{8000.0f, 0.0f, 0.5f, 0.7}, SweepCase{384000.0f, 1.0f, 0.83f, 4.9}));
+                                           SweepCase{8000.0f, 0.0f, 0.5f, 0.7},
+                                           SweepCase{384000.0f, 1.0f, 0.83f, 4.9}));
 
 TEST(Chorus, SilenceAfterSoundLeavesNoDenormals)
 {

@@ -79,8 +79,7 @@ TEST_P(DelayFxEcho, ArrivesAtFourSecondsTimesTheTime)
 INSTANTIATE_TEST_SUITE_P(Times, DelayFxEcho,
                          ::testing::Values(EchoCase{44100.0f, 1.0f, 4.0}, EchoCase{44100.0f, 0.01f, 0.04},
                                            EchoCase{44100.0f, 0.3337f, 1.3348}, EchoCase{8000.0f, 0.25f, 1.0},
-                                           EchoCase{48000.0f, 0.0123f, 0.0492},
-                                           EchoCase{384000.0f, 0.375f, 1.5}));
+                                           EchoCase{48000.0f, 0.0123f, 0.0492}, EchoCase{384000.0f, 0.375f, 1.5}));
 
 // RMS of the middle half of each burst-long window starting at the given offsets.
 std::vector<double> burstLevels(const std::vector<float>& y, const std::vector<size_t>& starts, size_t burst)
@@ -191,8 +190,8 @@ TEST(DelayFx, SlowTailInSilenceLeavesNoDenormals)
         const float x = n < 4410 ? randomSample(seed) : 0.0f;
         delay.process(&x);
     }
-    for (const float state : {delay.toneFilter.v, delay.toneFilter.w, delay.previousOutput,
-                              delay.feedbackHighPass.output})
+    for (const float state :
+         {delay.toneFilter.v, delay.toneFilter.w, delay.previousOutput, delay.feedbackHighPass.output})
         EXPECT_NE(std::fpclassify(state), FP_SUBNORMAL);
     for (const float stored : delay.buffer)
         ASSERT_NE(std::fpclassify(stored), FP_SUBNORMAL);

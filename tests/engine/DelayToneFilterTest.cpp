@@ -54,15 +54,13 @@ TEST_P(DelayToneFilterResponse, GainWithinBounds)
 
 // Setting 0 is nearly flat through the audible range, higher settings darken, 1 is shut. Higher
 // sample rates keep the corner where it is in Hz.
-INSTANTIATE_TEST_SUITE_P(Settings, DelayToneFilterResponse,
-                         ::testing::Values(ResponseCase{44100.0f, 0.0f, 100.0, 0.99, 1.001},
-                                           ResponseCase{44100.0f, 0.0f, 5000.0, 0.8, 0.9},
-                                           ResponseCase{44100.0f, 0.5f, 100.0, 0.98, 1.001},
-                                           ResponseCase{44100.0f, 0.5f, 5000.0, 0.25, 0.32},
-                                           ResponseCase{44100.0f, 0.9f, 5000.0, 0.0, 0.1},
-                                           ResponseCase{44100.0f, 1.0f, 100.0, 0.0, 0.0},
-                                           ResponseCase{96000.0f, 0.5f, 5000.0, 0.25, 0.32},
-                                           ResponseCase{384000.0f, 0.5f, 5000.0, 0.25, 0.32}));
+INSTANTIATE_TEST_SUITE_P(
+    Settings, DelayToneFilterResponse,
+    ::testing::Values(ResponseCase{44100.0f, 0.0f, 100.0, 0.99, 1.001}, ResponseCase{44100.0f, 0.0f, 5000.0, 0.8, 0.9},
+                      ResponseCase{44100.0f, 0.5f, 100.0, 0.98, 1.001},
+                      ResponseCase{44100.0f, 0.5f, 5000.0, 0.25, 0.32}, ResponseCase{44100.0f, 0.9f, 5000.0, 0.0, 0.1},
+                      ResponseCase{44100.0f, 1.0f, 100.0, 0.0, 0.0}, ResponseCase{96000.0f, 0.5f, 5000.0, 0.25, 0.32},
+                      ResponseCase{384000.0f, 0.5f, 5000.0, 0.25, 0.32}));
 
 TEST(DelayToneFilter, BadSettingsStayStableAndRecover)
 {

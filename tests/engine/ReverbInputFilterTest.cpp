@@ -12,10 +12,7 @@ namespace
 {
 constexpr double kTwoPi = 6.283185307179586;
 
-float sine(int n, double hz, float sampleRate)
-{
-    return static_cast<float>(std::sin(kTwoPi * hz * n / sampleRate));
-}
+float sine(int n, double hz, float sampleRate) { return static_cast<float>(std::sin(kTwoPi * hz * n / sampleRate)); }
 
 double gainAt(ReverbInputFilter& filter, float sampleRate, double hz)
 {
@@ -85,7 +82,8 @@ TEST(ReverbInputFilter, OpeningFullyMidSoundIsCleanAndClosingAgainIsSmooth)
 {
     ReverbInputFilter filter(44100.0f, 0.3f);
     std::uint32_t seed = 8;
-    auto noise = [&seed]() {
+    auto noise = [&seed]()
+    {
         seed = seed * 1664525u + 1013904223u;
         return static_cast<float>(seed >> 8) / 8388608.0f - 1.0f;
     };

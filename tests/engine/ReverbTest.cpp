@@ -68,7 +68,8 @@ TEST(Reverb, EverySampleRateBuildsPrimeLinesAndRuns)
     {
         Reverb reverb = openReverb(rate);
         std::vector<int> all = lengths(reverb.leftLines);
-        for (const auto& group : {lengths(reverb.rightLines), lengths(reverb.leftDiffusers), lengths(reverb.rightDiffusers)})
+        for (const auto& group :
+             {lengths(reverb.rightLines), lengths(reverb.leftDiffusers), lengths(reverb.rightDiffusers)})
             all.insert(all.end(), group.begin(), group.end());
         all.push_back(static_cast<int>(reverb.preDelayLine.size()));
         for (const int length : all)
@@ -191,7 +192,8 @@ TEST(Reverb, InputBandCanShutTheReverb)
 
 TEST(Reverb, SameSeedSameTail)
 {
-    auto render = [](unsigned seed) {
+    auto render = [](unsigned seed)
+    {
         Reverb reverb = openReverb(kSampleRate, seed);
         std::vector<float> out;
         for (int n = 0; n < 3 * 44100; ++n)
@@ -224,7 +226,8 @@ TEST(Reverb, DecayingTailLeavesNoDenormals)
         float right = 0.0f;
         reverb.process(x, x, left, right);
     }
-    auto expectNormal = [](const std::vector<float>& line) {
+    auto expectNormal = [](const std::vector<float>& line)
+    {
         for (const float v : line)
             ASSERT_NE(std::fpclassify(v), FP_SUBNORMAL);
     };
