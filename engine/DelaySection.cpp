@@ -11,11 +11,13 @@ constexpr float kLn20 = 2.9957323f;
 // Tempos the delay follows; outside them the host's figure is taken as missing or broken.
 constexpr float kSlowestTempo = 1.0f;
 constexpr float kFastestTempo = 1000.0f;
-constexpr float kDotted = 1.5f;
-// Slightly short of 2/3: the stored table entries are 4.9999995, 9.999999, ..., and existing
-// sounds keep their exact times.
-constexpr float kTriplet = 0.6666666f;
-constexpr float kStraight[6] = {7.5f, 15.0f, 30.0f, 60.0f, 120.0f, 240.0f};
+// Six plain lengths, then the same lengthened by half, then shortened to two thirds (the editor
+// shows the lengthened ones with "T" and the shortened ones with ".").
+constexpr float kPlain[6] = {7.5f, 15.0f, 30.0f, 60.0f, 120.0f, 240.0f};
+constexpr float kLengthened = 1.5f;
+// Slightly short of 2/3, which gives the stored entries 4.9999995, 9.999999, ... exactly, so
+// existing sounds keep their times.
+constexpr float kShortened = 0.6666666f;
 
 float limitTime(float time)
 {
@@ -30,10 +32,10 @@ DelaySection::DelaySection(float sampleRate) : leftDelay(sampleRate), rightDelay
 float DelaySection::noteLength(int index)
 {
     const int clamped = std::clamp(index, 0, kNumNoteLengths - 1);
-    const float straight = kStraight[clamped % 6];
+    const float plain = kPlain[clamped % 6];
     if (clamped < 6)
-        return straight;
-    return clamped < 12 ? straight * kDotted : straight * kTriplet;
+        return plain;
+    return clamped < 12 ? plain * kLengthened : plain * kShortened;
 }
 
 DelayTimes DelaySection::computeTimes(float value, bool synced, bool halfLeft, bool halfRight, float bpm)
