@@ -31,6 +31,7 @@ void SynthEngine::initialize (float rate)
 
     masterHighPass = DcBlocker();
     denormalSeed = 1;
+    allVoicesResting = false;
     delay = std::make_unique<DelaySection> (sampleRate);
     chorus = std::make_unique<ChorusSection> (sampleRate);
     reverb = std::make_unique<ReverbSection> (sampleRate);
@@ -47,8 +48,17 @@ void SynthEngine::initialize (float rate)
     }
 }
 
-void SynthEngine::noteOn (int note, float noteVelocity) { voiceManager->noteOn (note, noteVelocity); }
-void SynthEngine::noteOff (int note) { voiceManager->noteOff (note); }
+void SynthEngine::noteOn (int note, float noteVelocity)
+{
+    allVoicesResting = false;
+    voiceManager->noteOn (note, noteVelocity);
+}
+
+void SynthEngine::noteOff (int note)
+{
+    allVoicesResting = false;  // a mono voice may return to a held key
+    voiceManager->noteOff (note);
+}
 void SynthEngine::allNotesOff() { voiceManager->allNotesOff(); }
 void SynthEngine::setPitchWheel (float wheel) { pitchWheel.wheel = wheel; }
 void SynthEngine::setNumberOfVoices (int count) { voiceManager->setNumberOfVoices (count); }
@@ -64,8 +74,19 @@ void SynthEngine::renderSample (float& left, float& right)
     smoothedCutoff = (cutoffSmoothingA * smoothedCutoff + cutoff) * cutoffSmoothingB;
 
     bool anySounding = false;
-    for (auto& voice : voiceManager->voices)
-        anySounding = voice.process (&left, &right, smoothedCutoff) || anySounding;
+    if (! allVoicesResting)
+    {
+        bool anyAwake = false;
+        for (auto& voice : voiceManager->voices)
+        {
+            // A voice resting after its tail has nothing to do until its next note.
+            if (voice.idleCount >= SynthVoice::kIdleTailSamples && voice.isSilent())
+                continue;
+            anyAwake = true;
+            anySounding = voice.process (&left, &right, smoothedCutoff) || anySounding;
+        }
+        allVoicesResting = ! anyAwake;
+    }
 
     left = right = masterHighPass.process (left);
 

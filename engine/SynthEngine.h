@@ -37,6 +37,9 @@ public:
     void setLfo1Sync (float syncValue, float rateValue, float bpm);
     void setLfo2Sync (float syncValue, float rateValue, float bpm);
 
+    // Voices run their filter tail again after a setting that restarts it (a new filter type).
+    void wakeVoices() noexcept { allVoicesResting = false; }
+
     // Every voice gets the same setting.
     template <typename Function>
     void forEachVoice (Function&& f)
@@ -72,4 +75,6 @@ public:
     std::unique_ptr<ReverbSection> reverb;
 
     std::unique_ptr<VoiceManager> voiceManager;
+    // While every voice rests, a sample skips them all; note handling and wakeVoices clear it.
+    bool allVoicesResting = false;
 };

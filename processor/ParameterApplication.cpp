@@ -71,6 +71,7 @@ void PluginProcessor::applyParameter (int index, float v)
         {
             const int k = step (v, 12);
             voices ([k] (SynthVoice& s) { s.filter->type = k; s.idleCount = 0; });
+            e.wakeVoices();
             break;
         }
         case P::cutoff: e.cutoff = e8 (v); break;
