@@ -1,10 +1,11 @@
 // Render cost of ZEM-Quorveline.so through its VST2 entry point on typical workloads, beside amsynth.
 //
 // Without arguments: every workload (20 s at 44.1 kHz, block 512) for our program 0, our heavy patch
+// (alone, through the full effect chain, and with the user envelope on the cutoff)
 // and amsynth's program 0, best of three, printed as one table.
 //
 // One workload, once, for instruction counts:
-//   RenderBenchmark --workload chords --plugin ours|amsynth [--patch program0|heavy] [--seconds N]
+//   RenderBenchmark --workload chords --plugin ours|amsynth [--patch program0|heavy|fullchain|userenvelope] [--seconds N]
 // Count only the rendering (not loading) with callgrind and divide by the frames it prints:
 //   valgrind --tool=callgrind --toggle-collect='renderSequence*' --callgrind-out-file=ours.cg build-play/benchmarks/plugin/RenderBenchmark --workload chords --plugin ours --patch heavy --seconds 4
 //   callgrind_annotate ours.cg | grep 'PROGRAM TOTALS'
@@ -43,6 +44,21 @@ using Patch = std::vector<Attribute>;
 const Patch kHeavyPatch { { "osc1volume", 0.8 },   { "osc2volume", 0.8 },  { "osc3volume", 0.8 },
                           { "osc1waveform", 0.0 }, { "osc2waveform", 0.25 }, { "filtertype", 0.0 },
                           { "cutoff", 0.5 },       { "resonance", 0.3 },   { "voices", 1.0 } };
+
+// The heavy patch through the whole master chain: delay, both chorus units and the reverb.
+const Patch kFullChainPatch = [] {
+    Patch p = kHeavyPatch;
+    p.insert (p.end(), { { "delaywet", 0.4 }, { "delaytime", 0.5 }, { "delayfeedback", 0.6 }, { "chorus1enable", 1.0 },
+                         { "chorus2enable", 1.0 }, { "reverbwet", 0.4 }, { "reverbdecay", 0.7 } });
+    return p;
+}();
+
+// The heavy patch with the user envelope on the filter cutoff.
+const Patch kUserEnvelopePatch = [] {
+    Patch p = kHeavyPatch;
+    p.insert (p.end(), { { "envelopeeditordest1", 1.0 / 7.0 }, { "envelopeeditoramount", 0.7 }, { "envelopeeditorspeed", 0.6 } });
+    return p;
+}();
 
 // ---------------------------------------------------------------------------------------------------
 // Workloads
@@ -139,6 +155,8 @@ const Target kTargets[] = {
     { "ours, program 0", kOurs, nullptr, 1 },  // the factory program 0 is mono
     { "ours, heavy", kOurs, &kHeavyPatch, 6 },
     { "amsynth, program 0", kAmsynth, nullptr, 16 },
+    { "ours, full chain", kOurs, &kFullChainPatch, 6 },
+    { "ours, user envelope", kOurs, &kUserEnvelopePatch, 6 },
 };
 
 // Replaces program 0 with itself changed by `patch`, as loading a preset file does.
@@ -260,8 +278,9 @@ int runSingle (const juce::StringArray& args)
     const double seconds = option ("--seconds", "20").getDoubleValue();
     const auto workloadName = option ("--workload", "chords");
     const bool amsynth = option ("--plugin", "ours") == "amsynth";
-    const bool heavy = option ("--patch", "program0") == "heavy";
-    const Target& target = amsynth ? kTargets[2] : (heavy ? kTargets[1] : kTargets[0]);
+    const auto patch = option ("--patch", "program0");
+    const int ours = patch == "heavy" ? 1 : patch == "fullchain" ? 3 : patch == "userenvelope" ? 4 : 0;
+    const Target& target = amsynth ? kTargets[2] : kTargets[ours];
 
     for (const auto& workload : makeWorkloads (seconds))
     {
