@@ -143,6 +143,20 @@ TEST (ProgramState, MissingAttributesTakeTheReaderDefaults)
     EXPECT_EQ (points[0].linkedPoint, &points[1]);
 }
 
+TEST (ProgramState, AttributesAreReadInAnyOrderAndTheFirstOfTwoWins)
+{
+    PluginProcessor processor;
+    restore (processor, R"(<zem version="1.7"><programs><program delayfeedback="0.1" programname="R" cutoff="0.2" )"
+                        R"(volume="0.3" unknown="5" volume="0.9" osc1volume="0.4"/></programs></zem>)");
+    const auto& values = processor.programs[0].values;
+    EXPECT_FLOAT_EQ (values[P::delayfeedback], 0.1f);
+    EXPECT_FLOAT_EQ (values[P::cutoff], 0.2f);
+    EXPECT_FLOAT_EQ (values[P::volume], 0.3f);
+    EXPECT_FLOAT_EQ (values[P::osc1volume], 0.4f);
+    EXPECT_FLOAT_EQ (values[P::resonance], 0.0f);
+    EXPECT_FLOAT_EQ (values[P::reverblowcut], 0.1f);
+}
+
 TEST (ProgramState, OlderVersionsAreConverted)
 {
     struct Case
