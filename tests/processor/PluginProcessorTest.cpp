@@ -191,6 +191,10 @@ TEST (PluginProcessor, IdentityAndCapabilities)
     EXPECT_TRUE (processor.acceptsMidi());
     EXPECT_FALSE (processor.producesMidi());
     EXPECT_TRUE (processor.hasEditor());
+    const std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditor());
+    ASSERT_NE (editor, nullptr);
+    EXPECT_EQ (editor->getWidth(), 675);
+    EXPECT_EQ (editor->getHeight(), 660);
     EXPECT_EQ (processor.getTailLengthSeconds(), 0.0);
     EXPECT_FALSE (processor.supportsDoublePrecisionProcessing());
     for (int i = 0; i < kNumParameters; ++i)
