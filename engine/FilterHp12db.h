@@ -27,13 +27,13 @@ public:
     static constexpr float kCutoffSlope = 1.0f;  // k = slope * c + offset
     static constexpr float kCutoffOffset = 1.0f;
     static constexpr bool kAsymmetricFeedback = false;
-    static float output(const Taps& t, [[maybe_unused]] float c, [[maybe_unused]] float r,
-                        [[maybe_unused]] float outputGain)
+    template <class Float>
+    static Float output(const Taps<Float>& t, [[maybe_unused]] Float c, [[maybe_unused]] Float r,
+                        [[maybe_unused]] Float outputGain)
     {
         return t.u - 2.0f * t.y1 + t.y2;
     }
 
-private:
     // No input or output gain, and the feedback saturates symmetrically.
     void prepare(float) { inputGain = 1.0f; }
 };

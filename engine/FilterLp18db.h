@@ -27,13 +27,14 @@ public:
     static constexpr float kCutoffSlope = 1.0f;  // k = slope * c + offset
     static constexpr float kCutoffOffset = 1.0f;
     static constexpr bool kAsymmetricFeedback = true;
-    static float output(const Taps& t, [[maybe_unused]] float c, [[maybe_unused]] float r,
-                        [[maybe_unused]] float outputGain)
+    template <class Float>
+    static Float output(const Taps<Float>& t, [[maybe_unused]] Float c, [[maybe_unused]] Float r,
+                        [[maybe_unused]] Float outputGain)
     {
         return (1.5f * c * r + outputGain) * dsp::saturate(2.0f * t.y3);
     }
 
-private:
+    // The resonance's gains, recomputed only when it changed; the lockstep bank calls this too.
     void prepare(float r)
     {
         if (r != lastResonance)

@@ -27,13 +27,14 @@ public:
     static constexpr float kCutoffSlope = 1.4f;  // k = slope * c + offset
     static constexpr float kCutoffOffset = 1.05f;
     static constexpr bool kAsymmetricFeedback = true;
-    static float output(const Taps& t, [[maybe_unused]] float c, [[maybe_unused]] float r,
-                        [[maybe_unused]] float outputGain)
+    template <class Float>
+    static Float output(const Taps<Float>& t, [[maybe_unused]] Float c, [[maybe_unused]] Float r,
+                        [[maybe_unused]] Float outputGain)
     {
         return (2.5f * c * r + outputGain) * t.feedback;
     }
 
-private:
+    // The resonance's gains, recomputed only when it changed; the lockstep bank calls this too.
     void prepare(float r)
     {
         if (r != lastResonance)

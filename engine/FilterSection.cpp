@@ -1,8 +1,6 @@
 // A voice's filter section: cutoff sum, drive, 4x oversampling, the twelve filter types and the filter envelope.
 #include "engine/FilterSection.h"
 
-#include <cmath>
-
 namespace
 {
 // The unoversampled path scales down before the filter and up after it.
@@ -37,71 +35,56 @@ float FilterSection::cutoff(const CutoffInputs& in)
 
 float FilterSection::process(float input, float c, float r)
 {
-    // The section's own cutoff is always 0..1; a caller's NaN opens the filter.
-    if (!(c >= 0.0f))
-        c = c < 0.0f ? 0.0f : 1.0f;
-    else if (c > 1.0f)
-        c = 1.0f;
-
-    float x = input * (1.0f + drive);
-    float y;
-    if (type == zeroDelayLowPass || type == none)
+    c = usableCutoff(c);
+    if (runsOversampled(type))
     {
-        x *= kDirectInputScale;
-        if (type == zeroDelayLowPass)
-            zeroDelayFilter.process(&x, c, r);
-        y = x * kDirectOutputScale;
+        upsample(input);
+        filterOversampled(c, r);
+        return decimate();
     }
-    else
-    {
-        upsampler.process(x, oversampled);
-        switch (type)
-        {
-        case lowPass24:
-            lowPass24Filter.processOversampled(oversampled, c, r);
-            break;
-        case lowPass18:
-            lowPass18Filter.processOversampled(oversampled, c, r);
-            break;
-        case lowPass12:
-            lowPass12Filter.processOversampled(oversampled, c, r);
-            break;
-        case lowPass6:
-            lowPass6Filter.processOversampled(oversampled, c, r);
-            break;
-        case highPass12:
-            highPassFilter.processOversampled(oversampled, c, r);
-            break;
-        case bandPass12:
-            bandPassFilter.processOversampled(oversampled, c, r);
-            break;
-        case notch:
-            notchFilter.processOversampled(oversampled, c, r);
-            break;
-        case stateVariableLowPass:
-            stateVariableLowPassFilter.processOversampled(oversampled, c, r);
-            break;
-        case stateVariableHighPass:
-            stateVariableHighPassFilter.processOversampled(oversampled, c, r);
-            break;
-        case stateVariableBandPass:
-            stateVariableBandPassFilter.processOversampled(oversampled, c, r);
-            break;
-        default:  // any other type passes the oversampled signal unchanged
-            break;
-        }
-        const float a = decimatorA.process(oversampled[0], oversampled[1]);
-        const float b = decimatorA.process(oversampled[2], oversampled[3]);
-        y = decimatorB.process(a, b);
-    }
+    float x = input * (1.0f + drive) * kDirectInputScale;
+    if (type == zeroDelayLowPass)
+        zeroDelayFilter.process(&x, c, r);
+    return compensate(x * kDirectOutputScale);
+}
 
-    // Drive pushes the filters' saturation; dividing by 1 + drive / 2 keeps the level roughly even.
-    const float out = y / (drive * 0.5f + 1.0f);
-    if (std::isfinite(out))
-        return out;
-    // A NaN or infinite input or drive would stay in the upsampler and decimator histories for good.
-    clearAfterFault();
-    return 0.0f;
+void FilterSection::filterOversampled(float c, float r)
+{
+    switch (type)
+    {
+    case lowPass24:
+        lowPass24Filter.processOversampled(oversampled, c, r);
+        break;
+    case lowPass18:
+        lowPass18Filter.processOversampled(oversampled, c, r);
+        break;
+    case lowPass12:
+        lowPass12Filter.processOversampled(oversampled, c, r);
+        break;
+    case lowPass6:
+        lowPass6Filter.processOversampled(oversampled, c, r);
+        break;
+    case highPass12:
+        highPassFilter.processOversampled(oversampled, c, r);
+        break;
+    case bandPass12:
+        bandPassFilter.processOversampled(oversampled, c, r);
+        break;
+    case notch:
+        notchFilter.processOversampled(oversampled, c, r);
+        break;
+    case stateVariableLowPass:
+        stateVariableLowPassFilter.processOversampled(oversampled, c, r);
+        break;
+    case stateVariableHighPass:
+        stateVariableHighPassFilter.processOversampled(oversampled, c, r);
+        break;
+    case stateVariableBandPass:
+        stateVariableBandPassFilter.processOversampled(oversampled, c, r);
+        break;
+    default:  // any other type passes the oversampled signal unchanged
+        break;
+    }
 }
 
 void FilterSection::resetForIdle()

@@ -14,6 +14,8 @@
 #include "engine/HalfBandDecimator.h"
 #include "engine/Upsampler4x.h"
 
+#include <cmath>
+
 // Everything the normalised cutoff of one voice is made of, for one sample.
 struct CutoffInputs
 {
@@ -68,6 +70,28 @@ public:
     // cutoff is from cutoff() (0..1), resonance 0..1.
     float process(float input, float cutoff, float resonance);
 
+    // The steps of process for the types that run oversampled, so that the lockstep bank can run
+    // the filters of several sections side by side between the upsampling and the decimation.
+    static bool runsOversampled(int filterType) { return filterType != zeroDelayLowPass && filterType != none; }
+    // The section's own cutoff is always 0..1; a caller's NaN opens the filter.
+    static float usableCutoff(float c)
+    {
+        if (!(c >= 0.0f))
+            return c < 0.0f ? 0.0f : 1.0f;
+        return c > 1.0f ? 1.0f : c;
+    }
+    // Drive and upsampling into `oversampled`.
+    void upsample(float input) { upsampler.process(input * (1.0f + drive), oversampled); }
+    // The selected filter on `oversampled`, in place; c from usableCutoff.
+    void filterOversampled(float c, float resonance);
+    // Decimation of `oversampled` and the output level compensation.
+    float decimate()
+    {
+        const float a = decimatorA.process(oversampled[0], oversampled[1]);
+        const float b = decimatorA.process(oversampled[2], oversampled[3]);
+        return compensate(decimatorB.process(a, b));
+    }
+
     // A voice that fell silent: start the decimators and every oversampled filter from their idle
     // state; the zero-delay ladder and the upsampler keep theirs.
     void resetForIdle();
@@ -92,5 +116,15 @@ public:
     Adsr envelope;
 
 private:
+    float compensate(float y)
+    {
+        // Drive pushes the filters' saturation; dividing by 1 + drive / 2 keeps the level roughly even.
+        const float out = y / (drive * 0.5f + 1.0f);
+        if (std::isfinite(out))
+            return out;
+        // A NaN or infinite input or drive would stay in the upsampler and decimator histories for good.
+        clearAfterFault();
+        return 0.0f;
+    }
     void clearAfterFault();
 };

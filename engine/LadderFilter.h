@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "engine/DspMath.h"
+#include "engine/LaneMath.h"
 
 class LadderFilter
 {
@@ -35,12 +36,112 @@ public:
     float feedback = 0.4f;
     std::int32_t noiseSeed = 1;
 
-    // One sub-sample's signals, for the variants' output taps.
+    // One sub-sample's signals, for the variants' output taps; Float is float for one voice or
+    // dsp::Float4 for four voices side by side.
+    template <class Float>
     struct Taps
     {
-        float u;  // stage input after the resonance feedback
-        float y1, y2, y3, y4;
-        float feedback;  // the saturated feedback just computed
+        Float u;  // stage input after the resonance feedback
+        Float y1, y2, y3, y4;
+        Float feedback;  // the saturated feedback just computed
+    };
+
+    // The coefficients of a cutoff c (0..1); the tuning constant adjusts the cutoff to the family member.
+    template <class Float>
+    struct Coefficients
+    {
+        Float tuning, k, g;
+    };
+
+    template <class Float>
+    static Coefficients<Float> coefficientsFor(Float c, Float scale, float tuningConstant, float kSlope, float kOffset)
+    {
+        const Float w = scale * c * 0.5f;
+        Coefficients<Float> out;
+        out.tuning = -0.649f * w + 0.4955f * w * w + 1.873f * w * w * w + tuningConstant;
+        out.k = kSlope * c + kOffset;
+        const Float e = -2.0f * kPi * out.tuning * w;
+        // Fifth-order series for 1 - exp(e).
+        out.g = 1.0f - (1.0f + e + e * e / 2.0f + e * e * e / 6.0f + e * e * e * e / 24.0f +
+                        e * e * e * e * e / 120.0f);
+        return out;
+    }
+
+    // The resonance loop of one ladder (Float = float, Int = int32_t) or of four in lockstep
+    // (dsp::Float4, dsp::Int4). Written once for both so that each lane of the lockstep bank
+    // computes exactly what its own filter would. Speed is limited by the latency of the
+    // resonance loop, not by the number of operations.
+    template <class Float, class Int>
+    struct Loop
+    {
+        Float gain;  // input gain
+        Float feedbackScale;
+        Float noiseScale;
+        Float cutoffNoiseScale;
+        Float g;
+        Float c;
+        Float r;
+        Float outputGain;
+        Float a1, a2, a3, a4;  // the stages' subtracted copies
+        Float b1, b2, b3, b4;  // the stages' added copies
+        Float fb;
+        Int seed;
+
+        // k is the feedback coefficient, c (0..1) the cutoff the noise fades with, r (0..1) the resonance.
+        void setUp(Float cutoff, Float resonance, Float k)
+        {
+            c = cutoff;
+            r = resonance;
+            feedbackScale = kFeedbackGain * r * k;
+            // The noise n = (1 - c) * rnd * 0.001 with rnd the seed's low 31 bits * 2^-31, and c * n.
+            noiseScale = (1.0f - c) * 0.001f * dsp::kTwoToMinus31;
+            cutoffNoiseScale = noiseScale * c;
+        }
+
+        template <class Variant>
+        Float step(Float input)
+        {
+            seed = dsp::advanceNoiseSeed(seed);
+            // The noise keeps the ladder alive at low cutoffs and fades out as the cutoff opens.
+            const Float random = dsp::noiseBits(seed);
+            const Float n = random * noiseScale;
+            const Float gn = g + random * cutoffNoiseScale;
+
+            // Stage k gives B + g' * (input - A). Unrolled, each stage output is a part known from the
+            // past (with zero input) plus g'^k times the new ladder input u, so the resonance loop
+            // from one feedback value to the next passes only one multiply-add and the saturation.
+            const Float g2 = gn * gn;
+            const Float g3 = g2 * gn;
+            const Float g4 = g2 * g2;
+            const Float past1 = b1 - gn * a1 + gn * n;
+            const Float past2 = b2 - gn * a2 + gn * past1;
+            const Float past3 = b3 - gn * a3 + gn * past2;
+            const Float past4 = b4 - gn * a4 + gn * past3;
+            const Float x = input * gain;
+
+            Taps<Float> t;
+            t.u = x - feedbackScale * fb;
+            t.y1 = past1 + gn * t.u;
+            t.y2 = past2 + g2 * t.u;
+            t.y3 = past3 + g3 * t.u;
+            // Twice y4 straight from the feedback value; scaling by 2 is exact.
+            const Float twiceY4 = 2.0f * (past4 + g4 * x) - (2.0f * g4 * feedbackScale) * fb;
+            t.y4 = 0.5f * twiceY4;
+            a1 = b1 = t.y1;
+            a2 = b2 = t.y2;
+            a3 = b3 = t.y3;
+            a4 = b4 = t.y4;
+
+            const Float s = dsp::saturate(twiceY4);
+            // Positive feedback is scaled by 0.99 for a touch of asymmetry. Written without a
+            // branch: the sign of an audio signal is unpredictable.
+            if constexpr (Variant::kAsymmetricFeedback)
+                fb = s - 0.01f * dsp::positivePart(s);
+            else
+                fb = s;
+            t.feedback = fb;
+            return Variant::output(t, c, r, outputGain);
+        }
     };
 
 protected:
@@ -48,83 +149,40 @@ protected:
     static constexpr float kFeedbackGain = 4.2f;
     static constexpr float kTuning = 0.9988f;  // tuning constant of every member but the 24 dB low-pass
 
-    // Coefficients for cutoff c (0..1); the tuning constant adjusts the cutoff to the family member.
-    void updateCutoff(float c, float tuningConstant, float kSlope, float kOffset)
-    {
-        lastCutoff = c;
-        const float w = sampleRateScale * c * 0.5f;
-        tuning = -0.649f * w + 0.4955f * w * w + 1.873f * w * w * w + tuningConstant;
-        k = kSlope * c + kOffset;
-        const float e = -2.0f * kPi * tuning * w;
-        // Fifth-order series for 1 - exp(e).
-        g = 1.0f - (1.0f + e + e * e / 2.0f + e * e * e / 6.0f + e * e * e * e / 24.0f +
-                    e * e * e * e * e / 120.0f);
-    }
-
     // Runs `count` consecutive sub-samples in place; only the first may recompute the cutoff
     // coefficients. Variant supplies the tuning constants, whether positive feedback is scaled by
-    // 0.99, and its output tap. The state lives in locals for the loop. Speed is limited by the
-    // latency of the resonance loop, not by the number of operations.
+    // 0.99, and its output tap. The state lives in locals for the loop.
     template <class Variant>
     void run(float* samples, int count, float c, float r, bool updateCutoffNow)
     {
         if (updateCutoffNow && c != lastCutoff)
-            updateCutoff(c, Variant::kTuningConstant, Variant::kCutoffSlope, Variant::kCutoffOffset);
+        {
+            lastCutoff = c;
+            const auto coefficients = coefficientsFor(c, sampleRateScale, Variant::kTuningConstant,
+                                                      Variant::kCutoffSlope, Variant::kCutoffOffset);
+            tuning = coefficients.tuning;
+            k = coefficients.k;
+            g = coefficients.g;
+        }
 
-        const float gain = inputGain;
-        const float feedbackScale = kFeedbackGain * r * k;
-        float a1 = subtracted[0], a2 = subtracted[1], a3 = subtracted[2], a4 = subtracted[3];
-        float b1 = added[0], b2 = added[1], b3 = added[2], b4 = added[3];
-        float fb = feedback;
-        std::int32_t seed = noiseSeed;
-        // The noise n = (1 - c) * rnd * 0.001 with rnd the seed's low 31 bits * 2^-31, and c * n.
-        const float noiseScale = (1.0f - c) * 0.001f * dsp::kTwoToMinus31;
-        const float cutoffNoiseScale = noiseScale * c;
+        Loop<float, std::int32_t> loop;
+        loop.gain = inputGain;
+        loop.g = g;
+        loop.outputGain = outputGain;
+        loop.setUp(c, r, k);
+        loop.a1 = subtracted[0], loop.a2 = subtracted[1], loop.a3 = subtracted[2], loop.a4 = subtracted[3];
+        loop.b1 = added[0], loop.b2 = added[1], loop.b3 = added[2], loop.b4 = added[3];
+        loop.fb = feedback;
+        loop.seed = noiseSeed;
         float outputSum = 0.0f;  // non-finite if any output is
 
         for (int i = 0; i < count; ++i)
         {
-            seed = dsp::advanceNoiseSeed(seed);
-            // The noise keeps the ladder alive at low cutoffs and fades out as the cutoff opens.
-            const float random = static_cast<float>(static_cast<std::uint32_t>(seed) & 0x7fffffffu);
-            const float n = random * noiseScale;
-            const float gn = g + random * cutoffNoiseScale;
-
-            // Stage k gives B + g' * (input - A). Unrolled, each stage output is a part known from the
-            // past (with zero input) plus g'^k times the new ladder input u, so the resonance loop
-            // from one feedback value to the next passes only one multiply-add and the saturation.
-            const float g2 = gn * gn;
-            const float g3 = g2 * gn;
-            const float g4 = g2 * g2;
-            const float past1 = b1 - gn * a1 + gn * n;
-            const float past2 = b2 - gn * a2 + gn * past1;
-            const float past3 = b3 - gn * a3 + gn * past2;
-            const float past4 = b4 - gn * a4 + gn * past3;
-            const float x = samples[i] * gain;
-
-            Taps t;
-            t.u = x - feedbackScale * fb;
-            t.y1 = past1 + gn * t.u;
-            t.y2 = past2 + g2 * t.u;
-            t.y3 = past3 + g3 * t.u;
-            // Twice y4 straight from the feedback value; scaling by 2 is exact.
-            const float twiceY4 = 2.0f * (past4 + g4 * x) - (2.0f * g4 * feedbackScale) * fb;
-            t.y4 = 0.5f * twiceY4;
-            a1 = b1 = t.y1;
-            a2 = b2 = t.y2;
-            a3 = b3 = t.y3;
-            a4 = b4 = t.y4;
-
-            const float s = dsp::saturate(twiceY4);
-            // Positive feedback is scaled by 0.99 for a touch of asymmetry. Written without a
-            // branch: the sign of an audio signal is unpredictable.
-            fb = Variant::kAsymmetricFeedback ? s - 0.01f * std::max(s, 0.0f) : s;
-            t.feedback = fb;
-            samples[i] = Variant::output(t, c, r, outputGain);
+            samples[i] = loop.template step<Variant>(samples[i]);
             outputSum += samples[i];
         }
 
-        noiseSeed = seed;
+        noiseSeed = loop.seed;
         if (!std::isfinite(outputSum))
         {
             // A NaN or infinite setting or input must not leave the ladder stuck: it restarts from
@@ -135,14 +193,14 @@ protected:
             return;
         }
         // Decaying stages are cut to zero long before they could reach the slow denormal range.
-        subtracted[0] = dsp::flushTiny(a1);
-        subtracted[1] = dsp::flushTiny(a2);
-        subtracted[2] = dsp::flushTiny(a3);
-        subtracted[3] = dsp::flushTiny(a4);
-        added[0] = dsp::flushTiny(b1);
-        added[1] = dsp::flushTiny(b2);
-        added[2] = dsp::flushTiny(b3);
-        added[3] = dsp::flushTiny(b4);
-        feedback = dsp::flushTiny(fb);
+        subtracted[0] = dsp::flushTiny(loop.a1);
+        subtracted[1] = dsp::flushTiny(loop.a2);
+        subtracted[2] = dsp::flushTiny(loop.a3);
+        subtracted[3] = dsp::flushTiny(loop.a4);
+        added[0] = dsp::flushTiny(loop.b1);
+        added[1] = dsp::flushTiny(loop.b2);
+        added[2] = dsp::flushTiny(loop.b3);
+        added[3] = dsp::flushTiny(loop.b4);
+        feedback = dsp::flushTiny(loop.fb);
     }
 };

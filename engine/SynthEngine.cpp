@@ -2,6 +2,7 @@
 #include "engine/SynthEngine.h"
 
 #include "engine/DspMath.h"
+#include "engine/FilterBank.h"
 #include "engine/ModulationRouting.h"
 
 #include <cmath>
@@ -76,16 +77,41 @@ void SynthEngine::renderSample (float& left, float& right)
     bool anySounding = false;
     if (! allVoicesResting)
     {
-        bool anyAwake = false;
+        // Every voice up to its filter, then all filters together, then every voice's amplifier, each
+        // in voice order: the filters are the slow part, and side by side they overlap.
+        constexpr int kVoices = VoiceManager::kNumVoices;
+        SynthVoice* running[kVoices] = {};
+        FilterSection* sections[kVoices] = {};
+        float inputs[kVoices] = {}, cutoffs[kVoices] = {}, resonances[kVoices] = {}, outputs[kVoices] = {};
+        bool sounding[kVoices] = {};
+        int count = 0;
         for (auto& voice : voiceManager->voices)
         {
             // A voice resting after its tail has nothing to do until its next note.
             if (voice.idleCount >= SynthVoice::kIdleTailSamples && voice.isSilent())
                 continue;
-            anyAwake = true;
-            anySounding = voice.process (&left, &right, smoothedCutoff) || anySounding;
+            const auto kind = voice.beginSample (smoothedCutoff);
+            if (kind == SynthVoice::SampleKind::resting)
+                continue;
+            running[count] = &voice;
+            sections[count] = voice.filter.get();
+            inputs[count] = voice.filterInput;
+            cutoffs[count] = voice.filterCutoff;
+            resonances[count] = voice.resonance;
+            sounding[count] = kind == SynthVoice::SampleKind::sounding;
+            ++count;
         }
-        allVoicesResting = ! anyAwake;
+        allVoicesResting = count == 0;
+
+        FilterBank::process (sections, count, inputs, cutoffs, resonances, outputs);
+
+        for (int i = 0; i < count; ++i)
+        {
+            if (! sounding[i])
+                continue;
+            running[i]->endSample (outputs[i], &left, &right);
+            anySounding = true;
+        }
     }
 
     left = right = masterHighPass.process (left);

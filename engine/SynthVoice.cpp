@@ -121,7 +121,7 @@ void SynthVoice::setNoteOn (int noteNumber, bool, float noteVelocity)
     detuneRandom = ((float) std::rand() * dsp::kTwoToMinus31 - 0.5f) * 0.005f;
 }
 
-float SynthVoice::processFilter (float input, float smoothedCutoff, float modulationCutoff)
+void SynthVoice::prepareFilter (float input, float smoothedCutoff, float modulationCutoff)
 {
     CutoffInputs in;
     in.smoothedCutoff = smoothedCutoff;
@@ -135,10 +135,23 @@ float SynthVoice::processFilter (float input, float smoothedCutoff, float modula
     in.contour = contour;
     in.filterEnvelope = filter->tickEnvelope (gate);
     in.modulation = modulationCutoff;
-    return filter->process (input, FilterSection::cutoff (in), resonance);
+    filterInput = input;
+    filterCutoff = FilterSection::cutoff (in);
 }
 
 bool SynthVoice::process (float* left, float* right, float smoothedCutoff)
+{
+    const auto kind = beginSample (smoothedCutoff);
+    if (kind == SampleKind::resting)
+        return false;
+    const float filtered = filter->process (filterInput, filterCutoff, resonance);
+    if (kind == SampleKind::tail)
+        return false;
+    endSample (filtered, left, right);
+    return true;
+}
+
+SynthVoice::SampleKind SynthVoice::beginSample (float smoothedCutoff)
 {
     if (isSilent())
     {
@@ -150,16 +163,15 @@ bool SynthVoice::process (float* left, float* right, float smoothedCutoff)
             filter->envelope.restart();
             freeEnvelope->envelope.restart();
             keyTriggerLfos();
-            processFilter (0.0f, smoothedCutoff + 0.1f, 0.0f);
+            prepareFilter (0.0f, smoothedCutoff + 0.1f, 0.0f);
+            return SampleKind::tail;
         }
-        else
-        {
-            idleCount = kIdleTailSamples;  // no overflow however long the voice rests
-        }
-        return false;
+        idleCount = kIdleTailSamples;  // no overflow however long the voice rests
+        return SampleKind::resting;
     }
 
-    const auto user = advanceUserEnvelope();
+    userThisSample = advanceUserEnvelope();
+    const UserEnvelopeSample& user = userThisSample;
 
     freeEnvelope->tick (gate);
 
@@ -216,13 +228,17 @@ bool SynthVoice::process (float* left, float* right, float smoothedCutoff)
         mix += vintageNoise * crackleSmooth * 0.2f;
     }
 
-    const float filtered = processFilter (mix, smoothedCutoff, mod.cutoff);
+    prepareFilter (mix, smoothedCutoff, mod.cutoff);
+    return SampleKind::sounding;
+}
+
+void SynthVoice::endSample (float filtered, float* left, float* right)
+{
     const float amplitude = amplitudeEnvelope->tick (gate);
 
     float out = (1.0f - (1.0f - velocity) * velocitySettings->volume) * amplitude * filtered;
-    out = user.applyVolume (out);
+    out = userThisSample.applyVolume (out);
 
     *left += out;
     *right += out;
-    return true;
 }

@@ -33,6 +33,20 @@ public:
     // Renders one sample, adds it to both accumulators; false when the voice is silent.
     bool process (float* left, float* right, float smoothedCutoff);
 
+    // process in two halves around the filter, so that an engine can run the filters of all voices
+    // together: beginSample, then filter->process (filterInput, filterCutoff, resonance) unless the
+    // voice rests, then endSample with the filter's output if the voice sounds.
+    enum class SampleKind
+    {
+        resting,   // nothing to do
+        tail,      // silent, the filter settles on input 0 and its output is dropped
+        sounding
+    };
+    SampleKind beginSample (float smoothedCutoff);
+    void endSample (float filtered, float* left, float* right);
+    float filterInput = 0.0f;
+    float filterCutoff = 0.0f;
+
     bool isSilent() const noexcept { return ! gate && amplitudeEnvelope->value <= 0.0f; }
 
     // Shared with the other voices, owned by the engine.
@@ -97,5 +111,8 @@ private:
     UserEnvelopeSample advanceUserEnvelope();
     void keyTriggerLfos();
     void startUserEnvelope();
-    float processFilter (float input, float smoothedCutoff, float userEnvelopeCutoff);
+    // Ticks the filter envelope and sets filterInput and filterCutoff.
+    void prepareFilter (float input, float smoothedCutoff, float modulationCutoff);
+
+    UserEnvelopeSample userThisSample;  // from beginSample, for endSample
 };
