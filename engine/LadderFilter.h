@@ -58,12 +58,19 @@ public:
     {
         const Float w = scale * c * 0.5f;
         Coefficients<Float> out;
-        out.tuning = -0.649f * w + 0.4955f * w * w + 1.873f * w * w * w + tuningConstant;
+        const Float w2 = w * w;
+        out.tuning = (-0.649f * w + tuningConstant) + (0.4955f * w2 + 1.873f * w2 * w);
         out.k = kSlope * c + kOffset;
         const Float e = -2.0f * kPi * out.tuning * w;
-        // Fifth-order series for 1 - exp(e).
-        out.g = 1.0f - (1.0f + e + e * e / 2.0f + e * e * e / 6.0f + e * e * e * e / 24.0f +
-                        e * e * e * e * e / 120.0f);
+        // Fifth-order series for 1 - exp(e), with the powers formed side by side and multiplied by
+        // the factorials' reciprocals: the coefficients are recomputed every sample while the cutoff
+        // moves, and everything in the sample waits for them.
+        const Float e2 = e * e;
+        const Float e3 = e2 * e;
+        const Float e4 = e2 * e2;
+        const Float e5 = e4 * e;
+        out.g = 1.0f - (((1.0f + e) + (e2 * 0.5f + e3 * (1.0f / 6.0f))) +
+                        (e4 * (1.0f / 24.0f) + e5 * (1.0f / 120.0f)));
         return out;
     }
 
