@@ -15,7 +15,7 @@ template <class Ladder>
 class LadderLanes
 {
 public:
-    LadderLanes(FilterSection* const* sections, Ladder FilterSection::*member, const float* cutoffs,
+    [[gnu::always_inline]] LadderLanes(FilterSection* const* sections, Ladder FilterSection::*member, const float* cutoffs,
                 const float* resonances, int used)
         : lanes(used)
     {
@@ -60,13 +60,13 @@ public:
     }
 
     // Sub-sample j of every lane; the first must come first, as in the scalar run.
-    void step(int j)
+    [[gnu::always_inline]] void step(int j)
     {
         subSamples[j] = loop.template step<Ladder>(subSamples[j]);
         outputSum += subSamples[j];
     }
 
-    void store()
+    [[gnu::always_inline]] void store()
     {
         const Int4 finite = dsp::finiteLanes(outputSum);
         const Float4 a1 = dsp::flushTiny(loop.a1), a2 = dsp::flushTiny(loop.a2);
@@ -135,7 +135,7 @@ bool runsLadder(int type) { return type >= FilterSection::lowPass24 && type <= F
 // Four sections at a time. Two groups are not stepped alternately: their state would not fit in
 // the sixteen SSE registers, and the processor overlaps consecutive groups by itself.
 template <class Ladder>
-void runLadders(FilterSection* const* sections, Ladder FilterSection::*member, int count, const float* cutoffs,
+[[gnu::always_inline]] inline void runLadders(FilterSection* const* sections, Ladder FilterSection::*member, int count, const float* cutoffs,
                 const float* resonances)
 {
     for (int first = 0; first < count; first += kLanes)
@@ -150,7 +150,10 @@ void runLadders(FilterSection* const* sections, Ladder FilterSection::*member, i
 }
 }  // namespace
 
-void FilterBank::process(FilterSection* const* sections, int count, const float* inputs, const float* cutoffs,
+// A second copy for processors with AVX2, chosen at load time: the same operations in three-operand
+// form, without the register copies that SSE2's two-operand form needs. No FMA, so every lane still
+// rounds as the scalar filter does.
+[[gnu::target_clones("avx2", "default")]] void FilterBank::process(FilterSection* const* sections, int count, const float* inputs, const float* cutoffs,
                          const float* resonances, float* outputs)
 {
     if (count <= 0)
