@@ -58,16 +58,18 @@ void SynthVoice::startUserEnvelope()
     userEnvelope.resetPhase();
 }
 
-SynthVoice::UserEnvelopeSample SynthVoice::advanceUserEnvelope()
+void SynthVoice::advanceUserEnvelope()
 {
-    UserEnvelopeSample sample;
+    // Filled in place: a returned copy is read back whole right after its fields were written one by
+    // one, which stalls the processor on every sample.
+    auto& sample = userThisSample;
+    sample = UserEnvelopeSample();
     if (userEnvelope.settings == nullptr)
-        return sample;
+        return;
     sample.value = userEnvelope.process();
     sample.settings = userEnvelope.settings;
     sample.destination = userEnvelope.settings->destination;
     sample.amount = userEnvelope.settings->amount;
-    return sample;
 }
 
 void SynthVoice::setNoteOn (int noteNumber, bool, float noteVelocity)
@@ -170,7 +172,7 @@ SynthVoice::SampleKind SynthVoice::beginSample (float smoothedCutoff)
         return SampleKind::resting;
     }
 
-    userThisSample = advanceUserEnvelope();
+    advanceUserEnvelope();
     const UserEnvelopeSample& user = userThisSample;
 
     freeEnvelope->tick (gate);

@@ -108,7 +108,8 @@ public:
     };
 
 private:
-    UserEnvelopeSample advanceUserEnvelope();
+    // Sets userThisSample.
+    void advanceUserEnvelope();
     void keyTriggerLfos();
     void startUserEnvelope();
     // Ticks the filter envelope and sets filterInput and filterCutoff.
