@@ -15,8 +15,8 @@ template <class Ladder>
 class LadderLanes
 {
 public:
-    [[gnu::always_inline]] LadderLanes(FilterSection* const* sections, Ladder FilterSection::*member, const float* cutoffs,
-                const float* resonances, int used)
+    [[gnu::always_inline]] LadderLanes(FilterSection* const* sections, Ladder FilterSection::*member,
+                                       const float* cutoffs, const float* resonances, int used)
         : lanes(used)
     {
         for (int i = 0; i < kLanes; ++i)
@@ -135,8 +135,8 @@ bool runsLadder(int type) { return type >= FilterSection::lowPass24 && type <= F
 // Four sections at a time. Two groups are not stepped alternately: their state would not fit in
 // the sixteen SSE registers, and the processor overlaps consecutive groups by itself.
 template <class Ladder>
-[[gnu::always_inline]] inline void runLadders(FilterSection* const* sections, Ladder FilterSection::*member, int count, const float* cutoffs,
-                const float* resonances)
+[[gnu::always_inline]] inline void runLadders(FilterSection* const* sections, Ladder FilterSection::*member,
+                                              int count, const float* cutoffs, const float* resonances)
 {
     for (int first = 0; first < count; first += kLanes)
     {
@@ -153,8 +153,9 @@ template <class Ladder>
 // A second copy for processors with AVX2, chosen at load time: the same operations in three-operand
 // form, without the register copies that SSE2's two-operand form needs. No FMA, so every lane still
 // rounds as the scalar filter does.
-[[gnu::target_clones("avx2", "default")]] void FilterBank::process(FilterSection* const* sections, int count, const float* inputs, const float* cutoffs,
-                         const float* resonances, float* outputs)
+[[gnu::target_clones("avx2", "default")]] void FilterBank::process(FilterSection* const* sections, int count,
+                                                                  const float* inputs, const float* cutoffs,
+                                                                  const float* resonances, float* outputs)
 {
     if (count <= 0)
         return;
