@@ -120,10 +120,17 @@ public:
             const Float g2 = gn * gn;
             const Float g3 = g2 * gn;
             const Float g4 = g2 * g2;
-            const Float past1 = b1 - gn * a1 + gn * n;
-            const Float past2 = b2 - gn * a2 + gn * past1;
-            const Float past3 = b3 - gn * a3 + gn * past2;
-            const Float past4 = b4 - gn * a4 + gn * past3;
+            const Float d1 = b1 - gn * a1;
+            const Float d2 = b2 - gn * a2;
+            const Float d3 = b3 - gn * a3;
+            const Float d4 = b4 - gn * a4;
+            const Float past1 = d1 + gn * n;
+            const Float past2 = d2 + gn * past1;
+            const Float past3 = d3 + gn * past2;
+            // The last stage's part expanded in powers of g' and summed pairwise rather than through
+            // the three stages before it: every stage output of one sub-sample reaches the next
+            // sub-sample's feedback through this sum, and the pairwise form is two steps shorter.
+            const Float past4 = (d4 + gn * d3) + g2 * ((d2 + gn * d1) + g2 * n);
             const Float x = input * gain;
 
             Taps<Float> t;
