@@ -47,7 +47,7 @@ inline Float4 noiseBits(Int4 seed) { return __builtin_convertvector(seed & 0x7ff
 
 // std::max(x, 0.0f), lane by lane: NaN stays NaN.
 inline float positivePart(float x) { return std::max(x, 0.0f); }
-inline Float4 positivePart(Float4 x) { return select(x < 0.0f, Float4{}, x); }
+inline Float4 positivePart(Float4 x) { return __builtin_ia32_maxps(Float4{}, x); }
 
 inline Float4 flushTiny(Float4 x) { return select(absolute(x) < kFlushThreshold, Float4{}, x); }
 
