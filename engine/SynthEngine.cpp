@@ -67,6 +67,47 @@ void SynthEngine::setNumberOfVoices (int count) { voiceManager->setNumberOfVoice
 void SynthEngine::setLfo1Sync (float syncValue, float rateValue, float bpm) { lfo1->setSync (syncValue, rateValue, bpm); }
 void SynthEngine::setLfo2Sync (float syncValue, float rateValue, float bpm) { lfo2->setSync (syncValue, rateValue, bpm); }
 
+bool SynthEngine::renderVoices (float& left, float& right)
+{
+    // Every voice up to its filter, then all filters together, then every voice's amplifier, each
+    // in voice order: the filters are the slow part, and side by side they overlap.
+    constexpr int kVoices = VoiceManager::kNumVoices;
+    SynthVoice* running[kVoices] = {};
+    FilterSection* sections[kVoices] = {};
+    float inputs[kVoices] = {}, cutoffs[kVoices] = {}, resonances[kVoices] = {}, outputs[kVoices] = {};
+    bool sounding[kVoices] = {};
+    int count = 0;
+    for (auto& voice : voiceManager->voices)
+    {
+        // A voice resting after its tail has nothing to do until its next note.
+        if (voice.idleCount >= SynthVoice::kIdleTailSamples && voice.isSilent())
+            continue;
+        const auto kind = voice.beginSample (smoothedCutoff);
+        if (kind == SynthVoice::SampleKind::resting)
+            continue;
+        running[count] = &voice;
+        sections[count] = voice.filter.get();
+        inputs[count] = voice.filterInput;
+        cutoffs[count] = voice.filterCutoff;
+        resonances[count] = voice.resonance;
+        sounding[count] = kind == SynthVoice::SampleKind::sounding;
+        ++count;
+    }
+    allVoicesResting = count == 0;
+
+    FilterBank::process (sections, count, inputs, cutoffs, resonances, outputs);
+
+    bool anySounding = false;
+    for (int i = 0; i < count; ++i)
+    {
+        if (! sounding[i])
+            continue;
+        running[i]->endSample (outputs[i], &left, &right);
+        anySounding = true;
+    }
+    return anySounding;
+}
+
 void SynthEngine::renderSample (float& left, float& right)
 {
     denormalSeed = dsp::advanceNoiseSeed (denormalSeed);
@@ -74,45 +115,7 @@ void SynthEngine::renderSample (float& left, float& right)
 
     smoothedCutoff = (cutoffSmoothingA * smoothedCutoff + cutoff) * cutoffSmoothingB;
 
-    bool anySounding = false;
-    if (! allVoicesResting)
-    {
-        // Every voice up to its filter, then all filters together, then every voice's amplifier, each
-        // in voice order: the filters are the slow part, and side by side they overlap.
-        constexpr int kVoices = VoiceManager::kNumVoices;
-        SynthVoice* running[kVoices] = {};
-        FilterSection* sections[kVoices] = {};
-        float inputs[kVoices] = {}, cutoffs[kVoices] = {}, resonances[kVoices] = {}, outputs[kVoices] = {};
-        bool sounding[kVoices] = {};
-        int count = 0;
-        for (auto& voice : voiceManager->voices)
-        {
-            // A voice resting after its tail has nothing to do until its next note.
-            if (voice.idleCount >= SynthVoice::kIdleTailSamples && voice.isSilent())
-                continue;
-            const auto kind = voice.beginSample (smoothedCutoff);
-            if (kind == SynthVoice::SampleKind::resting)
-                continue;
-            running[count] = &voice;
-            sections[count] = voice.filter.get();
-            inputs[count] = voice.filterInput;
-            cutoffs[count] = voice.filterCutoff;
-            resonances[count] = voice.resonance;
-            sounding[count] = kind == SynthVoice::SampleKind::sounding;
-            ++count;
-        }
-        allVoicesResting = count == 0;
-
-        FilterBank::process (sections, count, inputs, cutoffs, resonances, outputs);
-
-        for (int i = 0; i < count; ++i)
-        {
-            if (! sounding[i])
-                continue;
-            running[i]->endSample (outputs[i], &left, &right);
-            anySounding = true;
-        }
-    }
+    const bool anySounding = ! allVoicesResting && renderVoices (left, right);
 
     left = right = masterHighPass.process (left);
 

@@ -77,4 +77,10 @@ public:
     std::unique_ptr<VoiceManager> voiceManager;
     // While every voice rests, a sample skips them all; note handling and wakeVoices clear it.
     bool allVoicesResting = false;
+
+private:
+    // Adds every awake voice's sample to both accumulators; true if any voice sounds. Kept out of
+    // renderSample so that a sample with every voice resting does not pay for its registers and
+    // stack arrays.
+    [[gnu::noinline]] bool renderVoices (float& left, float& right);
 };
