@@ -3,17 +3,16 @@
 
 #include "processor/PluginProcessor.h"
 
-PluginEditor::PluginEditor (PluginProcessor& p)
-    : juce::AudioProcessorEditor (p), processor (p)
+PluginEditor::PluginEditor(PluginProcessor& p) : juce::AudioProcessorEditor(p), processor(p)
 {
-    setResizable (false, false);
-    setSize (kWidth, kHeight);
+    setResizable(false, false);
+    setSize(kWidth, kHeight);
 }
 
-void PluginEditor::paint (juce::Graphics& g)
+void PluginEditor::paint(juce::Graphics& g)
 {
-    g.fillAll (juce::Colour (0xff1e2126));
-    g.setColour (juce::Colours::white);
-    g.setFont (18.0f);
-    g.drawFittedText (processor.getName(), getLocalBounds(), juce::Justification::centred, 1);
+    g.fillAll(juce::Colour(0xff1e2126));
+    g.setColour(juce::Colours::white);
+    g.setFont(18.0f);
+    g.drawFittedText(processor.getName(), getLocalBounds(), juce::Justification::centred, 1);
 }

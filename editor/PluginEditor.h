@@ -8,9 +8,9 @@ class PluginProcessor;
 class PluginEditor : public juce::AudioProcessorEditor
 {
 public:
-    explicit PluginEditor (PluginProcessor& processor);
+    explicit PluginEditor(PluginProcessor& processor);
 
-    void paint (juce::Graphics& g) override;
+    void paint(juce::Graphics& g) override;
 
     static constexpr int kWidth = 675;
     static constexpr int kHeight = 660;
@@ -18,5 +18,5 @@ public:
 private:
     PluginProcessor& processor;
 
-    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PluginEditor)
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(PluginEditor)
 };

@@ -19,13 +19,15 @@ float limitedIncrement(float rateHz, float sampleRate)
 }  // namespace
 
 Chorus::Chorus(float rate, float startPhase, float rateHz)
-    : sampleRate(effects::usableSampleRate(rate)),
-      // Twice the base delay: room for the deepest read plus the interpolation's second tap.
-      buffer(2 * static_cast<size_t>(std::floor(0.007f * sampleRate)), 0.0f),
-      length(static_cast<int>(buffer.size())),
-      writePosition(length - 1),
-      triangle(std::isnan(startPhase) ? -1.0f : 2.0f * std::clamp(startPhase, 0.0f, 1.0f) - 1.0f),
-      // Four units of travel (-1 to 1 and back) per cycle.
-      increment(limitedIncrement(rateHz, sampleRate))
+    : sampleRate(effects::usableSampleRate(rate))
+    ,
+    // Twice the base delay: room for the deepest read plus the interpolation's second tap.
+    buffer(2 * static_cast<size_t>(std::floor(0.007f * sampleRate)), 0.0f)
+    , length(static_cast<int>(buffer.size()))
+    , writePosition(length - 1)
+    , triangle(std::isnan(startPhase) ? -1.0f : 2.0f * std::clamp(startPhase, 0.0f, 1.0f) - 1.0f)
+    ,
+    // Four units of travel (-1 to 1 and back) per cycle.
+    increment(limitedIncrement(rateHz, sampleRate))
 {
 }

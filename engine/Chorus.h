@@ -66,9 +66,9 @@ public:
     std::vector<float> buffer;
     int length;
     int writePosition;
-    float triangle;  // -1..1
-    float direction = 1.0f;  // +1 rising, -1 falling
-    float increment;  // per sample
+    float triangle;               // -1..1
+    float direction = 1.0f;       // +1 rising, -1 falling
+    float increment;              // per sample
     float previousOutput = 0.0f;  // all-pass interpolation state
     float lowPass = 0.0f;
 };

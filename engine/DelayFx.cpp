@@ -9,11 +9,11 @@
 #include "engine/EffectSampleRate.h"
 
 DelayFx::DelayFx(float rate)
-    : sampleRate(effects::usableSampleRate(rate)),
-      buffer(static_cast<size_t>(std::floor(kBufferSeconds * sampleRate + 1.0f)), 0.0f),
-      length(static_cast<int>(buffer.size())),
-      writePosition(length - 1),
-      toneFilter(sampleRate)
+    : sampleRate(effects::usableSampleRate(rate))
+    , buffer(static_cast<size_t>(std::floor(kBufferSeconds * sampleRate + 1.0f)), 0.0f)
+    , length(static_cast<int>(buffer.size()))
+    , writePosition(length - 1)
+    , toneFilter(sampleRate)
 {
 }
 

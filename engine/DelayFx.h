@@ -12,7 +12,7 @@ class DelayFx
 public:
     static constexpr float kBufferSeconds = 4.0f;
     static constexpr float kMinimumTime = 0.01f;  // 40 ms
-    static constexpr float kMaximumTime = 1.0f;  // the whole buffer: 4 s
+    static constexpr float kMaximumTime = 1.0f;   // the whole buffer: 4 s
     static constexpr float kMaximumFeedback = 2.0f;
 
     // Allocates the line for the sample rate (Hz).

@@ -39,6 +39,6 @@ public:
 
     float sampleRateScale;
     float coefficient = 0.0f;  // closed until a tone setting is applied
-    float v = 0.0f;  // one-pole state
-    float w = 0.0f;  // smoothing state
+    float v = 0.0f;            // one-pole state
+    float w = 0.0f;            // smoothing state
 };

@@ -32,9 +32,9 @@ public:
         // Only the lanes whose cutoff moved take the new coefficients, as in the scalar run.
         const Float4 last = gather(&LadderFilter::lastCutoff);
         const Int4 moved = c != last;
-        const auto fresh = LadderFilter::coefficientsFor(c, gather(&LadderFilter::sampleRateScale),
-                                                         Ladder::kTuningConstant, Ladder::kCutoffSlope,
-                                                         Ladder::kCutoffOffset);
+        const auto fresh =
+            LadderFilter::coefficientsFor(c, gather(&LadderFilter::sampleRateScale), Ladder::kTuningConstant,
+                                          Ladder::kCutoffSlope, Ladder::kCutoffOffset);
         lastCutoff = dsp::select(moved, c, last);
         tuning = dsp::select(moved, fresh.tuning, gather(&LadderFilter::tuning));
         k = dsp::select(moved, fresh.k, gather(&LadderFilter::k));
@@ -135,8 +135,8 @@ bool runsLadder(int type) { return type >= FilterSection::lowPass24 && type <= F
 // Four sections at a time. Two groups are not stepped alternately: their state would not fit in
 // the sixteen SSE registers, and the processor overlaps consecutive groups by itself.
 template <class Ladder>
-[[gnu::always_inline]] inline void runLadders(FilterSection* const* sections, Ladder FilterSection::*member,
-                                              int count, const float* cutoffs, const float* resonances)
+[[gnu::always_inline]] inline void runLadders(FilterSection* const* sections, Ladder FilterSection::*member, int count,
+                                              const float* cutoffs, const float* resonances)
 {
     for (int first = 0; first < count; first += kLanes)
     {
@@ -154,8 +154,8 @@ template <class Ladder>
 // form, without the register copies that SSE2's two-operand form needs. No FMA, so every lane still
 // rounds as the scalar filter does.
 [[gnu::target_clones("avx2", "default")]] void FilterBank::process(FilterSection* const* sections, int count,
-                                                                  const float* inputs, const float* cutoffs,
-                                                                  const float* resonances, float* outputs)
+                                                                   const float* inputs, const float* cutoffs,
+                                                                   const float* resonances, float* outputs)
 {
     if (count <= 0)
         return;
@@ -196,9 +196,7 @@ template <class Ladder>
     case FilterSection::bandPass12:
         runLadders(sections, &FilterSection::bandPassFilter, count, usableCutoffs, resonances);
         break;
-    default:
-        runLadders(sections, &FilterSection::notchFilter, count, usableCutoffs, resonances);
-        break;
+    default: runLadders(sections, &FilterSection::notchFilter, count, usableCutoffs, resonances); break;
     }
     for (int i = 0; i < count; ++i)
         outputs[i] = sections[i]->decimate();

@@ -9,18 +9,18 @@ constexpr float kDirectOutputScale = 12.0f;
 }  // namespace
 
 FilterSection::FilterSection(float sampleRate)
-    : lowPass24Filter(sampleRate),
-      lowPass18Filter(sampleRate),
-      lowPass12Filter(sampleRate),
-      lowPass6Filter(sampleRate),
-      highPassFilter(sampleRate),
-      bandPassFilter(sampleRate),
-      notchFilter(sampleRate),
-      stateVariableLowPassFilter(sampleRate, FilterStateVariable12db::lowPass),
-      stateVariableHighPassFilter(sampleRate, FilterStateVariable12db::highPass),
-      stateVariableBandPassFilter(sampleRate, FilterStateVariable12db::bandPass),
-      zeroDelayFilter(sampleRate),
-      envelope(sampleRate)
+    : lowPass24Filter(sampleRate)
+    , lowPass18Filter(sampleRate)
+    , lowPass12Filter(sampleRate)
+    , lowPass6Filter(sampleRate)
+    , highPassFilter(sampleRate)
+    , bandPassFilter(sampleRate)
+    , notchFilter(sampleRate)
+    , stateVariableLowPassFilter(sampleRate, FilterStateVariable12db::lowPass)
+    , stateVariableHighPassFilter(sampleRate, FilterStateVariable12db::highPass)
+    , stateVariableBandPassFilter(sampleRate, FilterStateVariable12db::bandPass)
+    , zeroDelayFilter(sampleRate)
+    , envelope(sampleRate)
 {
 }
 
@@ -52,36 +52,16 @@ void FilterSection::filterOversampled(float c, float r)
 {
     switch (type)
     {
-    case lowPass24:
-        lowPass24Filter.processOversampled(oversampled, c, r);
-        break;
-    case lowPass18:
-        lowPass18Filter.processOversampled(oversampled, c, r);
-        break;
-    case lowPass12:
-        lowPass12Filter.processOversampled(oversampled, c, r);
-        break;
-    case lowPass6:
-        lowPass6Filter.processOversampled(oversampled, c, r);
-        break;
-    case highPass12:
-        highPassFilter.processOversampled(oversampled, c, r);
-        break;
-    case bandPass12:
-        bandPassFilter.processOversampled(oversampled, c, r);
-        break;
-    case notch:
-        notchFilter.processOversampled(oversampled, c, r);
-        break;
-    case stateVariableLowPass:
-        stateVariableLowPassFilter.processOversampled(oversampled, c, r);
-        break;
-    case stateVariableHighPass:
-        stateVariableHighPassFilter.processOversampled(oversampled, c, r);
-        break;
-    case stateVariableBandPass:
-        stateVariableBandPassFilter.processOversampled(oversampled, c, r);
-        break;
+    case lowPass24: lowPass24Filter.processOversampled(oversampled, c, r); break;
+    case lowPass18: lowPass18Filter.processOversampled(oversampled, c, r); break;
+    case lowPass12: lowPass12Filter.processOversampled(oversampled, c, r); break;
+    case lowPass6: lowPass6Filter.processOversampled(oversampled, c, r); break;
+    case highPass12: highPassFilter.processOversampled(oversampled, c, r); break;
+    case bandPass12: bandPassFilter.processOversampled(oversampled, c, r); break;
+    case notch: notchFilter.processOversampled(oversampled, c, r); break;
+    case stateVariableLowPass: stateVariableLowPassFilter.processOversampled(oversampled, c, r); break;
+    case stateVariableHighPass: stateVariableHighPassFilter.processOversampled(oversampled, c, r); break;
+    case stateVariableBandPass: stateVariableBandPassFilter.processOversampled(oversampled, c, r); break;
     default:  // any other type passes the oversampled signal unchanged
         break;
     }

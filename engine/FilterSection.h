@@ -19,17 +19,17 @@
 // Everything the normalised cutoff of one voice is made of, for one sample.
 struct CutoffInputs
 {
-    float smoothedCutoff = 0.0f;  // the engine's smoothed cutoff (plus 0.1 in a silent voice's tail)
-    float velocity = 1.0f;        // note-on velocity, 0..1
-    float velocityCutoff = 0.0f;  // shared velocity setting
+    float smoothedCutoff = 0.0f;   // the engine's smoothed cutoff (plus 0.1 in a silent voice's tail)
+    float velocity = 1.0f;         // note-on velocity, 0..1
+    float velocityCutoff = 0.0f;   // shared velocity setting
     float velocityContour = 0.0f;  // shared velocity setting
     float pitchWheelCutoffAmount = 0.0f;
     float wheel = 0.0f;  // -1..1
     int note = 60;       // the voice's note number, not the gliding pitch
     float keyFollow = 0.0f;
-    float contour = 0.0f;  // signed filter envelope depth
+    float contour = 0.0f;         // signed filter envelope depth
     float filterEnvelope = 0.0f;  // this sample's level from FilterSection::tickEnvelope
-    float modulation = 0.0f;  // LFO 1, LFO 2, user and free envelope filter contributions together
+    float modulation = 0.0f;      // LFO 1, LFO 2, user and free envelope filter contributions together
 };
 
 class FilterSection

@@ -4,7 +4,8 @@
 #include <algorithm>
 
 FilterStateVariable12db::FilterStateVariable12db(float sampleRate, int filterMode)
-    : mode(filterMode), sampleRateScale(std::min(1.0f, 44100.0f / (4.0f * sampleRate)))
+    : mode(filterMode)
+    , sampleRateScale(std::min(1.0f, 44100.0f / (4.0f * sampleRate)))
 {
 }
 

@@ -19,7 +19,9 @@ float saturateState(float s)
 }  // namespace
 
 FilterZdfLadder::FilterZdfLadder(float rate)
-    : sampleRate(rate), inverseSampleRate(1.0 / rate), sampleRateScale(std::min(1.0f, 44100.0f / rate))
+    : sampleRate(rate)
+    , inverseSampleRate(1.0 / rate)
+    , sampleRateScale(std::min(1.0f, 44100.0f / rate))
 {
 }
 
@@ -37,8 +39,7 @@ void FilterZdfLadder::process(float* sample, float c, float r)
     }
 
     noiseSeed = dsp::advanceNoiseSeed(noiseSeed);
-    warpedFrequency =
-        0.5f * c * sampleRateScale * sampleRate * (0.999f + 0.001f * dsp::unipolarNoise(noiseSeed));
+    warpedFrequency = 0.5f * c * sampleRateScale * sampleRate * (0.999f + 0.001f * dsp::unipolarNoise(noiseSeed));
 
     // Bilinear pre-warping in double precision: near the Nyquist frequency the tangent is steep.
     double a = 2.0 * std::tan(kPi * warpedFrequency * inverseSampleRate);

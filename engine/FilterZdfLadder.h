@@ -19,8 +19,8 @@ public:
     double inverseSampleRate;
     float sampleRateScale;  // makes cutoff 1 the Nyquist frequency of 44,100 Hz, or lower rates' own
     float s1 = 0.0f, s2 = 0.0f, s3 = 0.0f, s4 = 0.0f;  // integrator states
-    float g = 0.0f;  // last one-pole gain
-    float h = 0.0f;  // last state feedback coefficient
+    float g = 0.0f;                                    // last one-pole gain
+    float h = 0.0f;                                    // last state feedback coefficient
     float warpedFrequency = 0.0f;
     std::int32_t noiseSeed = 1;
 };

@@ -14,7 +14,7 @@ public:
         evenPosition = evenPosition == 0 ? kEvenTaps - 1 : evenPosition - 1;
         evenHistory[evenPosition] = first;
         evenHistory[evenPosition + kEvenTaps] = first;  // a second copy keeps the ten taps contiguous
-        const float* e = evenHistory + evenPosition;  // e[m] = u[2n - 2m]
+        const float* e = evenHistory + evenPosition;    // e[m] = u[2n - 2m]
 
         const float centre = oddHistory[oddPosition];  // u[2n - 9], stored five pairs ago
         oddHistory[oddPosition] = second;

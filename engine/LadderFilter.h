@@ -69,8 +69,7 @@ public:
         const Float e3 = e2 * e;
         const Float e4 = e2 * e2;
         const Float e5 = e4 * e;
-        out.g = 1.0f - (((1.0f + e) + (e2 * 0.5f + e3 * (1.0f / 6.0f))) +
-                        (e4 * (1.0f / 24.0f) + e5 * (1.0f / 120.0f)));
+        out.g = 1.0f - (((1.0f + e) + (e2 * 0.5f + e3 * (1.0f / 6.0f))) + (e4 * (1.0f / 24.0f) + e5 * (1.0f / 120.0f)));
         return out;
     }
 

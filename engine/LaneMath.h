@@ -39,10 +39,7 @@ inline Float4 saturate(Float4 t)
 inline Int4 advanceNoiseSeed(Int4 seed) { return reinterpret_cast<Int4>(reinterpret_cast<Uint4>(seed) * 16807u); }
 
 // The seed's low 31 bits as a float, not yet scaled.
-inline float noiseBits(std::int32_t seed)
-{
-    return static_cast<float>(static_cast<std::uint32_t>(seed) & 0x7fffffffu);
-}
+inline float noiseBits(std::int32_t seed) { return static_cast<float>(static_cast<std::uint32_t>(seed) & 0x7fffffffu); }
 inline Float4 noiseBits(Int4 seed) { return __builtin_convertvector(seed & 0x7fffffff, Float4); }
 
 // std::max(x, 0.0f), lane by lane: NaN stays NaN.

@@ -76,18 +76,10 @@ float Lfo::tick(int waveform)
 
     switch (waveform)
     {
-    case sine:
-        rawValue = sineTable[i] * (1.0f - f) + sineTable[i + 1] * f;
-        break;
-    case triangle:
-        rawValue = triangleTable[i] * (1.0f - f) + triangleTable[i + 1] * f;
-        break;
-    case saw:
-        rawValue = sawTable[i] * (1.0f - f) + sawTable[i + 1] * f;
-        break;
-    case square:
-        rawValue = squareTable[i] * (1.0f - f) + squareTable[i + 1] * f;
-        break;
+    case sine: rawValue = sineTable[i] * (1.0f - f) + sineTable[i + 1] * f; break;
+    case triangle: rawValue = triangleTable[i] * (1.0f - f) + triangleTable[i + 1] * f; break;
+    case saw: rawValue = sawTable[i] * (1.0f - f) + sawTable[i + 1] * f; break;
+    case square: rawValue = squareTable[i] * (1.0f - f) + squareTable[i + 1] * f; break;
     case sampleAndHold:
         if (wrapped)
             heldValue = randomBipolar();

@@ -6,7 +6,7 @@
 class Lfo
 {
 public:
-    static constexpr int kTableSize = 257;  // 256 steps plus a guard entry for interpolation
+    static constexpr int kTableSize = 257;        // 256 steps plus a guard entry for interpolation
     static constexpr float kCycleSteps = 255.0f;  // the phase wraps after 255 steps, not 256
 
     enum Waveform

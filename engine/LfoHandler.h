@@ -37,10 +37,10 @@ public:
     Lfo lfo;
     int waveform = Lfo::sine;  // 0 sine, 1 triangle, 2 saw, 3 square, 4 sample and hold, other noise
     bool keyTrigger = false;
-    float baseRate = 1.0f;  // Hz, before modulation
+    float baseRate = 1.0f;    // Hz, before modulation
     float startPhase = 0.0f;  // 0..1
-    float value = 0.0f;  // -1..1
-    float amount = 1.0f;  // signed depth, -1..1
+    float value = 0.0f;       // -1..1
+    float amount = 1.0f;      // signed depth, -1..1
     float absoluteAmount = 0.0f;
     bool sync = false;
     int destination = 2;

@@ -15,21 +15,14 @@ void addLfoShared(int destination, float v, float a, VoiceModulation& out)
 {
     switch (destination)
     {
-    case Lfo1Destination::filter:
-        out.cutoff += unipolar(v) * a;
-        break;
-    case Lfo1Destination::osc1:
-        out.osc1Pitch += v * kPitchRangeSemitones * a;
-        break;
-    case Lfo1Destination::osc2:
-        out.osc2Pitch += v * kPitchRangeSemitones * a;
-        break;
+    case Lfo1Destination::filter: out.cutoff += unipolar(v) * a; break;
+    case Lfo1Destination::osc1: out.osc1Pitch += v * kPitchRangeSemitones * a; break;
+    case Lfo1Destination::osc2: out.osc2Pitch += v * kPitchRangeSemitones * a; break;
     case Lfo1Destination::osc1And2:
         out.osc1Pitch += v * kPitchRangeSemitones * a;
         out.osc2Pitch += v * kPitchRangeSemitones * a;
         break;
-    default:
-        break;
+    default: break;
     }
 }
 }  // namespace
@@ -39,19 +32,16 @@ void addLfo1(const LfoHandler& lfo1, VoiceModulation& out)
     const float v = lfo1.value;
     switch (lfo1.destination)
     {
-    case Lfo1Destination::pulseWidth:
-        out.pulseWidth += unipolar(v) * std::fabs(lfo1.amount);
-        break;
-    case Lfo1Destination::fm:
-        out.fm += unipolar(v) * std::fabs(lfo1.amount);
-        break;
-    default:
-        addLfoShared(lfo1.destination, v, lfo1.amount, out);
-        break;
+    case Lfo1Destination::pulseWidth: out.pulseWidth += unipolar(v) * std::fabs(lfo1.amount); break;
+    case Lfo1Destination::fm: out.fm += unipolar(v) * std::fabs(lfo1.amount); break;
+    default: addLfoShared(lfo1.destination, v, lfo1.amount, out); break;
     }
 }
 
-void addLfo2(const LfoHandler& lfo2, VoiceModulation& out) { addLfoShared(lfo2.destination, lfo2.value, lfo2.amount, out); }
+void addLfo2(const LfoHandler& lfo2, VoiceModulation& out)
+{
+    addLfoShared(lfo2.destination, lfo2.value, lfo2.amount, out);
+}
 
 void addFreeEnvelope(const FreeEnvelope& envelope, VoiceModulation& out)
 {
@@ -59,23 +49,12 @@ void addFreeEnvelope(const FreeEnvelope& envelope, VoiceModulation& out)
     const float a = envelope.amount;
     switch (envelope.destination)
     {
-    case FreeEnvelopeDestination::filter:
-        out.cutoff += v * a;
-        break;
-    case FreeEnvelopeDestination::osc1:
-        out.osc1Pitch += v * kPitchRangeSemitones * a;
-        break;
-    case FreeEnvelopeDestination::osc2:
-        out.osc2Pitch += v * kPitchRangeSemitones * a;
-        break;
-    case FreeEnvelopeDestination::pulseWidth:
-        out.pulseWidth += v * std::fabs(a);
-        break;
-    case FreeEnvelopeDestination::fm:
-        out.fm += v * std::fabs(a);
-        break;
-    default:
-        break;
+    case FreeEnvelopeDestination::filter: out.cutoff += v * a; break;
+    case FreeEnvelopeDestination::osc1: out.osc1Pitch += v * kPitchRangeSemitones * a; break;
+    case FreeEnvelopeDestination::osc2: out.osc2Pitch += v * kPitchRangeSemitones * a; break;
+    case FreeEnvelopeDestination::pulseWidth: out.pulseWidth += v * std::fabs(a); break;
+    case FreeEnvelopeDestination::fm: out.fm += v * std::fabs(a); break;
+    default: break;
     }
 }
 

@@ -6,7 +6,7 @@
 struct NoiseGenerator
 {
     static constexpr std::uint32_t multiplier = 16807;
-    static constexpr float seedScale = 1.0f / 2147483648.0f;   // 2^-31
+    static constexpr float seedScale = 1.0f / 2147483648.0f;  // 2^-31
 
     // Starts at 1 in every oscillator, so all voices play the same sequence from construction on.
     std::int32_t seed = 1;

@@ -6,7 +6,7 @@
 namespace
 {
 constexpr float fallbackSampleRate = 44100.0f;
-constexpr float latestBelowOne = 0.99999994f;   // the largest float below 1
+constexpr float latestBelowOne = 0.99999994f;  // the largest float below 1
 
 float usableSampleRate(float sampleRate)
 {
@@ -20,15 +20,15 @@ float usablePulseWidth(float width)
         return width <= 1.0f ? width : 1.0f;
     return width < 0.0f ? 0.0f : 0.5f;
 }
-} // namespace
+}  // namespace
 
 Osc::Osc(float sampleRate, Osc* source)
-    : saw(std::make_unique<SawGenerator>(usableSampleRate(sampleRate))),
-      pulse(std::make_unique<PulseGenerator>(usableSampleRate(sampleRate))),
-      triangle(std::make_unique<TriangleGenerator>(usableSampleRate(sampleRate))),
-      sine(std::make_unique<SineGenerator>(usableSampleRate(sampleRate))),
-      noise(std::make_unique<NoiseGenerator>()),
-      syncSource(source)
+    : saw(std::make_unique<SawGenerator>(usableSampleRate(sampleRate)))
+    , pulse(std::make_unique<PulseGenerator>(usableSampleRate(sampleRate)))
+    , triangle(std::make_unique<TriangleGenerator>(usableSampleRate(sampleRate)))
+    , sine(std::make_unique<SineGenerator>(usableSampleRate(sampleRate)))
+    , noise(std::make_unique<NoiseGenerator>())
+    , syncSource(source)
 {
 }
 
@@ -53,23 +53,14 @@ float Osc::process(float pitch)
     float output = 0.0f;
     switch (waveform)
     {
-    case waveformSaw:
-        output = saw->process(frequency, fmAmount, fmFrequency, sync);
-        break;
+    case waveformSaw: output = saw->process(frequency, fmAmount, fmFrequency, sync); break;
     case waveformPulse:
         output = pulse->process(frequency, fmAmount, fmFrequency, usablePulseWidth(pulseWidth), sync);
         break;
-    case waveformTriangle:
-        output = triangle->process(frequency, fmAmount, fmFrequency, sync);
-        break;
-    case waveformSine:
-        output = sine->process(frequency, fmAmount, fmFrequency);
-        break;
-    case waveformNoise:
-        output = noise->process();
-        break;
-    default:
-        return 0.0f;
+    case waveformTriangle: output = triangle->process(frequency, fmAmount, fmFrequency, sync); break;
+    case waveformSine: output = sine->process(frequency, fmAmount, fmFrequency); break;
+    case waveformNoise: output = noise->process(); break;
+    default: return 0.0f;
     }
     // A pulse generator that is not running must not repeat its last wrap to the oscillators it syncs.
     if (waveform != waveformPulse)

@@ -7,7 +7,7 @@
 struct SyncEvent
 {
     bool wrapped = false;
-    float sinceWrap = 0.0f;   // samples since the wrap, 0 <= sinceWrap < 1
+    float sinceWrap = 0.0f;  // samples since the wrap, 0 <= sinceWrap < 1
 };
 
 // Brings any value, including infinities and NaN, into the unit interval [0, 1).
@@ -29,17 +29,17 @@ struct PeriodicGenerator
     // maxPerSampleRatio: the highest frequency allowed as a fraction of the sample rate; it keeps every increment
     // below a whole cycle per sample at low host rates, where 22 kHz would otherwise be more than that.
     PeriodicGenerator(float sampleRateHz, float maxPerSampleRatio)
-        : sampleRate(sampleRateHz),
-          sampleRateInv(1.0f / sampleRateHz),
-          maxFrequency(std::fmin(maxRunningFrequency, maxPerSampleRatio * sampleRateHz))
+        : sampleRate(sampleRateHz)
+        , sampleRateInv(1.0f / sampleRateHz)
+        , maxFrequency(std::fmin(maxRunningFrequency, maxPerSampleRatio * sampleRateHz))
     {
     }
 
     float sampleRate;
     float sampleRateInv;
-    float maxFrequency;   // Hz
-    float phase = 0.0f;   // cycles
-    float fmPhase = 0.0f; // cycles of the internal modulating sine
+    float maxFrequency;    // Hz
+    float phase = 0.0f;    // cycles
+    float fmPhase = 0.0f;  // cycles of the internal modulating sine
 
     // The running frequency in Hz: the oscillator's frequency raised by the internal FM sine.
     float modulatedFrequency(float frequency, float fmAmount, float fmFrequency)
@@ -47,8 +47,7 @@ struct PeriodicGenerator
         if (!(fmAmount > 0.0f))
             return frequency;
         fmPhase += fmFrequency * sampleRateInv;
-        const float modulated =
-            frequency + fmAmount * fmDepthScale * fmFrequency * (std::sin(twoPi * fmPhase) + 1.0f);
+        const float modulated = frequency + fmAmount * fmDepthScale * fmFrequency * (std::sin(twoPi * fmPhase) + 1.0f);
         if (fmPhase > 1.0f)
             fmPhase -= 1.0f;
         // A bad FM frequency (huge, negative, NaN) must not strand the phase where it can never come back.

@@ -41,10 +41,10 @@ int Reverb::primeLength(float timeMs, float rate)
 }
 
 Reverb::Reverb(float rate)
-    : sampleRate(effects::usableSampleRate(rate)),
-      preDelayLine(static_cast<size_t>(primeLength(kPreDelayMs, sampleRate)), 0.0f),
-      inputFilterA(sampleRate, 0.0f),
-      inputFilterB(sampleRate, 1.0f)
+    : sampleRate(effects::usableSampleRate(rate))
+    , preDelayLine(static_cast<size_t>(primeLength(kPreDelayMs, sampleRate)), 0.0f)
+    , inputFilterA(sampleRate, 0.0f)
+    , inputFilterB(sampleRate, 1.0f)
 {
     for (int k = 0; k < kLinesPerChannel; ++k)
     {

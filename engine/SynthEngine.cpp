@@ -10,11 +10,11 @@
 namespace
 {
 constexpr float kDenormalNoiseLevel = 1.0e-8f;
-} // namespace
+}  // namespace
 
-void SynthEngine::initialize (float rate)
+void SynthEngine::initialize(float rate)
 {
-    sampleRate = rate > 0.0f && std::isfinite (rate) ? rate : 44100.0f;
+    sampleRate = rate > 0.0f && std::isfinite(rate) ? rate : 44100.0f;
     masterVolume = 1.0f;
     cutoff = 1.0f;
 
@@ -22,9 +22,9 @@ void SynthEngine::initialize (float rate)
     cutoffSmoothingB = 1.0f / (cutoffSmoothingA + 1.0f);
     smoothedCutoff = 0.0f;
 
-    envelope = std::make_unique<EnvelopeEditor> (sampleRate);
-    lfo1 = std::make_unique<LfoHandler1> (sampleRate);
-    lfo2 = std::make_unique<LfoHandler2> (sampleRate);
+    envelope = std::make_unique<EnvelopeEditor>(sampleRate);
+    lfo1 = std::make_unique<LfoHandler1>(sampleRate);
+    lfo2 = std::make_unique<LfoHandler2>(sampleRate);
     pitchWheel = {};
     velocity = {};
     userEnvelope = {};
@@ -33,9 +33,9 @@ void SynthEngine::initialize (float rate)
     masterHighPass = DcBlocker();
     denormalSeed = 1;
     allVoicesResting = false;
-    delay = std::make_unique<DelaySection> (sampleRate);
-    chorus = std::make_unique<ChorusSection> (sampleRate);
-    reverb = std::make_unique<ReverbSection> (sampleRate);
+    delay = std::make_unique<DelaySection>(sampleRate);
+    chorus = std::make_unique<ChorusSection>(sampleRate);
+    reverb = std::make_unique<ReverbSection>(sampleRate);
 
     voiceManager = std::make_unique<VoiceManager>();
     for (auto& voice : voiceManager->voices)
@@ -45,29 +45,29 @@ void SynthEngine::initialize (float rate)
         voice.velocitySettings = &velocity;
         voice.pitchWheel = &pitchWheel;
         voice.userEnvelope.settings = &userEnvelope;
-        voice.initialize (sampleRate);
+        voice.initialize(sampleRate);
     }
 }
 
-void SynthEngine::noteOn (int note, float noteVelocity)
+void SynthEngine::noteOn(int note, float noteVelocity)
 {
     allVoicesResting = false;
-    voiceManager->noteOn (note, noteVelocity);
+    voiceManager->noteOn(note, noteVelocity);
 }
 
-void SynthEngine::noteOff (int note)
+void SynthEngine::noteOff(int note)
 {
     allVoicesResting = false;  // a mono voice may return to a held key
-    voiceManager->noteOff (note);
+    voiceManager->noteOff(note);
 }
 void SynthEngine::allNotesOff() { voiceManager->allNotesOff(); }
-void SynthEngine::setPitchWheel (float wheel) { pitchWheel.wheel = wheel; }
-void SynthEngine::setNumberOfVoices (int count) { voiceManager->setNumberOfVoices (count); }
+void SynthEngine::setPitchWheel(float wheel) { pitchWheel.wheel = wheel; }
+void SynthEngine::setNumberOfVoices(int count) { voiceManager->setNumberOfVoices(count); }
 
-void SynthEngine::setLfo1Sync (float syncValue, float rateValue, float bpm) { lfo1->setSync (syncValue, rateValue, bpm); }
-void SynthEngine::setLfo2Sync (float syncValue, float rateValue, float bpm) { lfo2->setSync (syncValue, rateValue, bpm); }
+void SynthEngine::setLfo1Sync(float syncValue, float rateValue, float bpm) { lfo1->setSync(syncValue, rateValue, bpm); }
+void SynthEngine::setLfo2Sync(float syncValue, float rateValue, float bpm) { lfo2->setSync(syncValue, rateValue, bpm); }
 
-bool SynthEngine::renderVoices (float& left, float& right)
+bool SynthEngine::renderVoices(float& left, float& right)
 {
     // Every voice up to its filter, then all filters together, then every voice's amplifier, each
     // in voice order: the filters are the slow part, and side by side they overlap.
@@ -82,7 +82,7 @@ bool SynthEngine::renderVoices (float& left, float& right)
         // A voice resting after its tail has nothing to do until its next note.
         if (voice.idleCount >= SynthVoice::kIdleTailSamples && voice.isSilent())
             continue;
-        const auto kind = voice.beginSample (smoothedCutoff);
+        const auto kind = voice.beginSample(smoothedCutoff);
         if (kind == SynthVoice::SampleKind::resting)
             continue;
         running[count] = &voice;
@@ -95,41 +95,41 @@ bool SynthEngine::renderVoices (float& left, float& right)
     }
     allVoicesResting = count == 0;
 
-    FilterBank::process (sections, count, inputs, cutoffs, resonances, outputs);
+    FilterBank::process(sections, count, inputs, cutoffs, resonances, outputs);
 
     bool anySounding = false;
     for (int i = 0; i < count; ++i)
     {
-        if (! sounding[i])
+        if (!sounding[i])
             continue;
-        running[i]->endSample (outputs[i], &left, &right);
+        running[i]->endSample(outputs[i], &left, &right);
         anySounding = true;
     }
     return anySounding;
 }
 
-void SynthEngine::renderSample (float& left, float& right)
+void SynthEngine::renderSample(float& left, float& right)
 {
-    denormalSeed = dsp::advanceNoiseSeed (denormalSeed);
-    left = right = dsp::bipolarNoise (denormalSeed) * kDenormalNoiseLevel;
+    denormalSeed = dsp::advanceNoiseSeed(denormalSeed);
+    left = right = dsp::bipolarNoise(denormalSeed) * kDenormalNoiseLevel;
 
     smoothedCutoff = (cutoffSmoothingA * smoothedCutoff + cutoff) * cutoffSmoothingB;
 
-    const bool anySounding = ! allVoicesResting && renderVoices (left, right);
+    const bool anySounding = !allVoicesResting && renderVoices(left, right);
 
-    left = right = masterHighPass.process (left);
+    left = right = masterHighPass.process(left);
 
     // While nothing sounds the LFOs stand still and resume where they stopped.
     if (anySounding)
     {
-        modulation::advanceLfos (*lfo1, *lfo2);
-        modulation::applyLfo2ToOutput (*lfo2, left, right);
+        modulation::advanceLfos(*lfo1, *lfo2);
+        modulation::applyLfo2ToOutput(*lfo2, left, right);
     }
 
     left *= masterVolume;
     right *= masterVolume;
 
-    delay->process (left, right);
-    chorus->process (left, right);
-    reverb->process (left, right);
+    delay->process(left, right);
+    chorus->process(left, right);
+    reverb->process(left, right);
 }

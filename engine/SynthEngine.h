@@ -20,32 +20,32 @@ class SynthEngine
 public:
     // Builds every member for the sample rate (44,100 Hz when the rate is not above 0). Allocates:
     // call it where allocation is allowed.
-    void initialize (float sampleRate);
+    void initialize(float sampleRate);
 
-    void noteOn (int note, float velocity);
-    void noteOff (int note);
+    void noteOn(int note, float velocity);
+    void noteOff(int note);
     void allNotesOff();
     // -1..1
-    void setPitchWheel (float wheel);
+    void setPitchWheel(float wheel);
     // 1 is mono, 2 to 6 polyphonic.
-    void setNumberOfVoices (int count);
+    void setNumberOfVoices(int count);
 
     // One output sample pair; both are overwritten.
-    void renderSample (float& left, float& right);
+    void renderSample(float& left, float& right);
 
     // Sync switch and rate of an LFO from their normalised parameter values, at the given tempo.
-    void setLfo1Sync (float syncValue, float rateValue, float bpm);
-    void setLfo2Sync (float syncValue, float rateValue, float bpm);
+    void setLfo1Sync(float syncValue, float rateValue, float bpm);
+    void setLfo2Sync(float syncValue, float rateValue, float bpm);
 
     // Voices run their filter tail again after a setting that restarts it (a new filter type).
     void wakeVoices() noexcept { allVoicesResting = false; }
 
     // Every voice gets the same setting.
     template <typename Function>
-    void forEachVoice (Function&& f)
+    void forEachVoice(Function&& f)
     {
         for (auto& voice : voiceManager->voices)
-            f (voice);
+            f(voice);
     }
 
     float sampleRate = 44100.0f;
@@ -82,5 +82,5 @@ private:
     // Adds every awake voice's sample to both accumulators; true if any voice sounds. Kept out of
     // renderSample so that a sample with every voice resting does not pay for its registers and
     // stack arrays.
-    [[gnu::noinline]] bool renderVoices (float& left, float& right);
+    [[gnu::noinline]] bool renderVoices(float& left, float& right);
 };

@@ -25,29 +25,29 @@ public:
     static constexpr int kIdleTailSamples = 2000;
 
     // The engine sets the shared references before calling this.
-    void initialize (float sampleRate);
+    void initialize(float sampleRate);
 
     // Starts or re-targets a note; velocity 0..1. The flag is kept for callers and has no effect.
-    void setNoteOn (int noteNumber, bool unusedFlag, float noteVelocity);
+    void setNoteOn(int noteNumber, bool unusedFlag, float noteVelocity);
 
     // Renders one sample, adds it to both accumulators; false when the voice is silent.
-    bool process (float* left, float* right, float smoothedCutoff);
+    bool process(float* left, float* right, float smoothedCutoff);
 
     // process in two halves around the filter, so that an engine can run the filters of all voices
     // together: beginSample, then filter->process (filterInput, filterCutoff, resonance) unless the
     // voice rests, then endSample with the filter's output if the voice sounds.
     enum class SampleKind
     {
-        resting,   // nothing to do
-        tail,      // silent, the filter settles on input 0 and its output is dropped
+        resting,  // nothing to do
+        tail,     // silent, the filter settles on input 0 and its output is dropped
         sounding
     };
-    SampleKind beginSample (float smoothedCutoff);
-    void endSample (float filtered, float* left, float* right);
+    SampleKind beginSample(float smoothedCutoff);
+    void endSample(float filtered, float* left, float* right);
     float filterInput = 0.0f;
     float filterCutoff = 0.0f;
 
-    bool isSilent() const noexcept { return ! gate && amplitudeEnvelope->value <= 0.0f; }
+    bool isSilent() const noexcept { return !gate && amplitudeEnvelope->value <= 0.0f; }
 
     // Shared with the other voices, owned by the engine.
     LfoHandler* lfo1 = nullptr;
@@ -62,8 +62,8 @@ public:
     float resonance = 0.0f;
     float keyFollow = 0.0f;
     float contour = 0.0f;
-    float masterTune = 0.0f;   // semitones
-    float transpose = 0.0f;    // semitones
+    float masterTune = 0.0f;  // semitones
+    float transpose = 0.0f;   // semitones
     float detuneRandom = 1.0f;
     float detuneAmount = 0.0f;
     float vintageNoise = 0.0f;
@@ -102,9 +102,9 @@ public:
         float value = 0.0f;  // curve * amount
         float amount = 0.0f;
 
-        void addTo (VoiceModulation& mod) const;
+        void addTo(VoiceModulation& mod) const;
         float ringModulation() const noexcept { return destination == UserEnvelopeDestination::ringmod ? value : 0.0f; }
-        float applyVolume (float out) const;
+        float applyVolume(float out) const;
     };
 
 private:
@@ -113,7 +113,7 @@ private:
     void keyTriggerLfos();
     void startUserEnvelope();
     // Ticks the filter envelope and sets filterInput and filterCutoff.
-    void prepareFilter (float input, float smoothedCutoff, float modulationCutoff);
+    void prepareFilter(float input, float smoothedCutoff, float modulationCutoff);
 
     UserEnvelopeSample userThisSample;  // from beginSample, for endSample
 };

@@ -44,8 +44,7 @@ struct TriangleGenerator : PeriodicGenerator
         {
             const float restartPhase = inc2 * sync.sinceWrap;
             if (samplesSinceTurn != skipSyncStepAtSamplesSinceTurn)
-                syncRing.placeStep(sync.sinceWrap,
-                                   directionSign > 0.0f ? phase - restartPhase : restartPhase - phase);
+                syncRing.placeStep(sync.sinceWrap, directionSign > 0.0f ? phase - restartPhase : restartPhase - phase);
             phase = restartPhase;
         }
         const float value = directionSign > 0.0f ? phase : 1.0f - phase;

@@ -2,45 +2,45 @@
 // prefers silent voices, then releasing ones, and steals the oldest assignment last.
 #include "engine/VoiceManager.h"
 
-void VoiceManager::noteOn (int note, float velocity)
+void VoiceManager::noteOn(int note, float velocity)
 {
     if (numberOfVoices <= 1)
     {
-        heldNotes.pushFront (note);
-        voices[0].setNoteOn (note, true, velocity);
+        heldNotes.pushFront(note);
+        voices[0].setNoteOn(note, true, velocity);
         return;
     }
-    noteOnPolyphonic (note, velocity);
+    noteOnPolyphonic(note, velocity);
 }
 
-void VoiceManager::noteOnPolyphonic (int note, float velocity)
+void VoiceManager::noteOnPolyphonic(int note, float velocity)
 {
     for (int i = voiceOrder.count - 1; i >= 0; --i)
-        if (voices[(size_t) voiceOrder[i]].isSilent())
-            voiceOrder.removeAt (i);
+        if (voices[(size_t)voiceOrder[i]].isSilent())
+            voiceOrder.removeAt(i);
 
     for (int i = 0; i < voiceOrder.count; ++i)
     {
-        auto& voice = voices[(size_t) voiceOrder[i]];
+        auto& voice = voices[(size_t)voiceOrder[i]];
         if (voice.note == note)
         {
-            voice.setNoteOn (note, true, velocity);
+            voice.setNoteOn(note, true, velocity);
             return;
         }
     }
 
     int chosen = -1;
     for (int i = 0; i < numberOfVoices && chosen < 0; ++i)
-        if (voices[(size_t) i].isSilent())
+        if (voices[(size_t)i].isSilent())
             chosen = i;
     for (int i = 0; i < numberOfVoices && chosen < 0; ++i)
-        if (! voices[(size_t) i].gate)
+        if (!voices[(size_t)i].gate)
             chosen = i;
 
     if (chosen >= 0)
     {
-        voiceOrder.pushFront (chosen);
-        voices[(size_t) chosen].setNoteOn (note, true, velocity);
+        voiceOrder.pushFront(chosen);
+        voices[(size_t)chosen].setNoteOn(note, true, velocity);
         return;
     }
 
@@ -48,11 +48,11 @@ void VoiceManager::noteOnPolyphonic (int note, float velocity)
     // steals fall on the same voice. After a voice-count change the order may be empty: use voice 0.
     const int stolen = voiceOrder.isEmpty() ? 0 : voiceOrder.back();
     if (voiceOrder.isEmpty())
-        voiceOrder.pushFront (stolen);
-    voices[(size_t) stolen].setNoteOn (note, true, velocity);
+        voiceOrder.pushFront(stolen);
+    voices[(size_t)stolen].setNoteOn(note, true, velocity);
 }
 
-void VoiceManager::noteOff (int note)
+void VoiceManager::noteOff(int note)
 {
     if (numberOfVoices <= 1)
     {
@@ -60,7 +60,7 @@ void VoiceManager::noteOff (int note)
         {
             if (heldNotes[i] == note)
             {
-                heldNotes.removeAt (i);
+                heldNotes.removeAt(i);
                 break;
             }
         }
@@ -68,13 +68,13 @@ void VoiceManager::noteOff (int note)
         if (heldNotes.isEmpty())
             voice.gate = false;
         else if (voice.note != heldNotes.front())
-            voice.setNoteOn (heldNotes.front(), true, 0.0f);
+            voice.setNoteOn(heldNotes.front(), true, 0.0f);
         return;
     }
 
     for (int i = 0; i < voiceOrder.count; ++i)
     {
-        auto& voice = voices[(size_t) voiceOrder[i]];
+        auto& voice = voices[(size_t)voiceOrder[i]];
         if (voice.note == note)
         {
             voice.gate = false;
@@ -91,7 +91,7 @@ void VoiceManager::allNotesOff()
     heldNotes.clear();
 }
 
-void VoiceManager::setNumberOfVoices (int count)
+void VoiceManager::setNumberOfVoices(int count)
 {
     numberOfVoices = count < 1 ? 1 : (count > kNumVoices ? kNumVoices : count);
     voiceOrder.clear();

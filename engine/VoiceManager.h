@@ -9,28 +9,28 @@
 template <typename T, int Capacity>
 struct BoundedList
 {
-    std::array<T, Capacity> items {};
+    std::array<T, Capacity> items{};
     int count = 0;
 
-    void pushFront (T item) noexcept
+    void pushFront(T item) noexcept
     {
         const int moved = count < Capacity ? count : Capacity - 1;
         for (int i = moved; i > 0; --i)
-            items[(size_t) i] = items[(size_t) (i - 1)];
+            items[(size_t)i] = items[(size_t)(i - 1)];
         items[0] = item;
         count = moved + 1;
     }
-    void removeAt (int index) noexcept
+    void removeAt(int index) noexcept
     {
         for (int i = index; i < count - 1; ++i)
-            items[(size_t) i] = items[(size_t) (i + 1)];
+            items[(size_t)i] = items[(size_t)(i + 1)];
         --count;
     }
     void clear() noexcept { count = 0; }
     bool isEmpty() const noexcept { return count == 0; }
     T front() const noexcept { return items[0]; }
-    T back() const noexcept { return items[(size_t) (count - 1)]; }
-    T operator[] (int i) const noexcept { return items[(size_t) i]; }
+    T back() const noexcept { return items[(size_t)(count - 1)]; }
+    T operator[](int i) const noexcept { return items[(size_t)i]; }
 };
 
 class VoiceManager
@@ -38,10 +38,10 @@ class VoiceManager
 public:
     static constexpr int kNumVoices = 6;
 
-    void noteOn (int note, float velocity);
-    void noteOff (int note);
+    void noteOn(int note, float velocity);
+    void noteOff(int note);
     void allNotesOff();
-    void setNumberOfVoices (int count);
+    void setNumberOfVoices(int count);
 
     std::array<SynthVoice, kNumVoices> voices;
     int numberOfVoices = kNumVoices;
@@ -51,5 +51,5 @@ public:
     BoundedList<int, 128> heldNotes;
 
 private:
-    void noteOnPolyphonic (int note, float velocity);
+    void noteOnPolyphonic(int note, float velocity);
 };

@@ -10,14 +10,14 @@
 class SplinePoint
 {
 public:
-    SplinePoint (float x, float y);
+    SplinePoint(float x, float y);
 
     // Moves the centre (clamped into the unit square); both handles keep their offsets.
-    void setCenterPoint (float x, float y);
+    void setCenterPoint(float x, float y);
     // Clamps into the unit square; a left handle never lies right of the centre.
-    void setControlPointLeft (float x, float y);
+    void setControlPointLeft(float x, float y);
     // Clamps into the unit square; a right handle never lies left of the centre.
-    void setControlPointRight (float x, float y);
+    void setControlPointRight(float x, float y);
 
     float hitRadius = 1.0f / 24.0f;
     juce::Point<float> centerPoint;
@@ -35,10 +35,10 @@ public:
 // Start point first, end point last, ordinary points by ascending x.
 struct SplinePointComparator
 {
-    bool operator() (const SplinePoint& a, const SplinePoint& b) const;
-    bool operator() (const std::unique_ptr<SplinePoint>& a, const std::unique_ptr<SplinePoint>& b) const
+    bool operator()(const SplinePoint& a, const SplinePoint& b) const;
+    bool operator()(const std::unique_ptr<SplinePoint>& a, const std::unique_ptr<SplinePoint>& b) const
     {
-        return (*this) (*a, *b);
+        return (*this)(*a, *b);
     }
 };
 
@@ -48,18 +48,18 @@ class SplinePointList
 {
 public:
     SplinePointList() = default;
-    SplinePointList (const SplinePointList& other);
-    SplinePointList& operator= (const SplinePointList& other);
-    SplinePointList (SplinePointList&&) noexcept = default;
-    SplinePointList& operator= (SplinePointList&&) noexcept = default;
+    SplinePointList(const SplinePointList& other);
+    SplinePointList& operator=(const SplinePointList& other);
+    SplinePointList(SplinePointList&&) noexcept = default;
+    SplinePointList& operator=(SplinePointList&&) noexcept = default;
 
-    int size() const noexcept { return (int) points.size(); }
+    int size() const noexcept { return (int)points.size(); }
     bool isEmpty() const noexcept { return points.empty(); }
-    SplinePoint& operator[] (int i) noexcept { return *points[(size_t) i]; }
-    const SplinePoint& operator[] (int i) const noexcept { return *points[(size_t) i]; }
+    SplinePoint& operator[](int i) noexcept { return *points[(size_t)i]; }
+    const SplinePoint& operator[](int i) const noexcept { return *points[(size_t)i]; }
 
-    SplinePoint& add (float x, float y);
-    void remove (int index);
+    SplinePoint& add(float x, float y);
+    void remove(int index);
     void clear() noexcept { points.clear(); }
     // Stable, so points with equal x keep their order.
     void sort();

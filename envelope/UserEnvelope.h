@@ -24,14 +24,14 @@ struct UserEnvelopeSettings
 {
     // The Volume destination's smoothing; every active voice feeds it once per sample of its own, so
     // the follower is shared rather than per voice. Returns the gain for this voice's output sample.
-    float followVolume (float voiceValue) noexcept
+    float followVolume(float voiceValue) noexcept
     {
         volumeFollower = (2.0f * volumeFollower + voiceValue) * 0.25f;
         return volumeFollower;
     }
 
     int destination = UserEnvelopeDestination::off;
-    float amount = 0.0f; // 0..1, the square of the amount parameter
+    float amount = 0.0f;  // 0..1, the square of the amount parameter
     float volumeFollower = 0.0f;
     EnvelopeEditor* envelope = nullptr;
 };
@@ -49,8 +49,7 @@ struct UserEnvelopeVoiceState
     float process()
     {
         const auto& shared = *settings;
-        if (! (shared.amount > 0.0f) || shared.destination == UserEnvelopeDestination::off
-            || shared.envelope == nullptr)
+        if (!(shared.amount > 0.0f) || shared.destination == UserEnvelopeDestination::off || shared.envelope == nullptr)
         {
             value = 0.0f;
             return value;
@@ -59,12 +58,12 @@ struct UserEnvelopeVoiceState
         auto& curve = *shared.envelope;
         phase += curve.getPhaseStep();
         if (phase >= 1.0f)
-            phase = curve.isOneShot.load (std::memory_order_relaxed) ? 1.0f : phase - 1.0f;
-        value = curve.getEnvelopeValue (phase) * shared.amount;
+            phase = curve.isOneShot.load(std::memory_order_relaxed) ? 1.0f : phase - 1.0f;
+        value = curve.getEnvelopeValue(phase) * shared.amount;
         return value;
     }
 
     UserEnvelopeSettings* settings = nullptr;
-    float value = 0.0f; // curve × amount
-    float phase = 0.0f; // 0..1 through the cycle
+    float value = 0.0f;  // curve × amount
+    float phase = 0.0f;  // 0..1 through the cycle
 };

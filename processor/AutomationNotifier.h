@@ -12,7 +12,7 @@ class PluginProcessor;
 class ParameterChangedMessage : public juce::Message
 {
 public:
-    ParameterChangedMessage (int parameterIndex, float newValue) : index (parameterIndex), value (newValue) {}
+    ParameterChangedMessage(int parameterIndex, float newValue) : index(parameterIndex), value(newValue) {}
 
     int index;
     float value;
@@ -24,12 +24,12 @@ public:
     static constexpr int kQueueSize = 600;
     static constexpr int kPeriodMs = 20;
 
-    explicit AutomationNotifier (PluginProcessor& owner);
+    explicit AutomationNotifier(PluginProcessor& owner);
     ~AutomationNotifier() override;
 
     // Audio thread, with the processor's callback lock held. Never blocks or allocates; a full
     // queue drops the change.
-    bool enqueue (int index, float value) noexcept;
+    bool enqueue(int index, float value) noexcept;
 
     void run() override;
 
@@ -40,6 +40,6 @@ public:
     };
 
     PluginProcessor& processor;
-    std::array<Entry, kQueueSize> queue {};
+    std::array<Entry, kQueueSize> queue{};
     int count = 0;  // guarded by the processor's callback lock
 };

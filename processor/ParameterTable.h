@@ -80,14 +80,14 @@ enum : int
     highpass,
     detune,
     vintagenoise,
-    panic,                // 69: releases every voice
-    midiLearn,            // 70: learning armed while above 0
+    panic,      // 69: releases every voice
+    midiLearn,  // 70: learning armed while above 0
     envelopeeditordest1,
     envelopeeditorspeed,
     envelopeeditoramount,
     envelopeoneshot,
     envelopefixtempo,
-    envelopeReset,        // 76: restores the default envelope points
+    envelopeReset,  // 76: restores the default envelope points
     tab1open,
     tab2open,
     tab3open,
@@ -101,18 +101,18 @@ enum : int
     delayhighshelf,
     delaylowshelf,
     delayfeedback,
-    presetLoad,           // 90: the editor's load button
-    presetSave            // 91: the editor's save button
+    presetLoad,  // 90: the editor's load button
+    presetSave   // 91: the editor's save button
 };
-} // namespace ParameterIndex
+}  // namespace ParameterIndex
 
-static_assert (ParameterIndex::panic == 69 && ParameterIndex::envelopeReset == 76
-               && ParameterIndex::filterdrive == 81 && ParameterIndex::presetSave == 91);
+static_assert(ParameterIndex::panic == 69 && ParameterIndex::envelopeReset == 76 && ParameterIndex::filterdrive == 81 &&
+              ParameterIndex::presetSave == 91);
 
 namespace ParameterTable
 {
 // The name a host sees; empty for indices without one and for any index outside the table.
-const char* getHostName (int index) noexcept;
+const char* getHostName(int index) noexcept;
 
 // The attribute under which a program stores a parameter, in the order a program is written.
 struct StoredAttribute
@@ -125,7 +125,7 @@ struct StoredAttribute
 constexpr int kNumStoredAttributes = 86;
 const StoredAttribute* getStoredAttributes() noexcept;
 
-bool isValidIndex (int index) noexcept;
+bool isValidIndex(int index) noexcept;
 // Switches that belong to the editor's layout rather than the sound: every program shares them.
-bool isSharedByAllPrograms (int index) noexcept;
-} // namespace ParameterTable
+bool isSharedByAllPrograms(int index) noexcept;
+}  // namespace ParameterTable

@@ -12,9 +12,9 @@ struct Program
 {
     Program();
 
-    juce::String name { "default" };
-    std::array<float, kNumParameters> values {};
+    juce::String name{"default"};
+    std::array<float, kNumParameters> values{};
     // Controller number -> parameter index; 0 means the controller drives nothing.
-    std::array<int, kNumControllers> controllerMap {};
+    std::array<int, kNumControllers> controllerMap{};
     SplinePointList splinePoints;
 };

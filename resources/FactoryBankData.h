@@ -5,4 +5,4 @@ namespace FactoryBankData
 {
 extern const char text[];  // UTF-8, zero-terminated
 extern const int size;     // bytes, without the terminating zero
-} // namespace FactoryBankData
+}  // namespace FactoryBankData

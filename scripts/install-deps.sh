@@ -11,7 +11,7 @@ packages=(
   libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxcursor-dev libfreetype-dev
   libpng-dev libjpeg-dev zlib1g-dev fontconfig-config fonts-dejavu-core
   # tests and benchmarks
-  libgtest-dev libbenchmark-dev valgrind
+  libgtest-dev libbenchmark-dev valgrind clang-format python3
   # headless editor checks and audio measurements
   xvfb xauth x11-apps imagemagick sox
   # third-party VST2 plug-ins that prove the interface layer against code written elsewhere

@@ -18,9 +18,9 @@ namespace
 constexpr double pi = 3.14159265358979323846;
 constexpr int sampleRate = 44100;
 constexpr int settleSamples = sampleRate / 10;
-constexpr int analysedSamples = sampleRate;   // 1 s, so a bin is 1 Hz
+constexpr int analysedSamples = sampleRate;  // 1 s, so a bin is 1 Hz
 constexpr double bandTopHz = 20000.0;
-constexpr int harmonicHalfWidthBins = 6;      // the window's main lobe is ±4 bins
+constexpr int harmonicHalfWidthBins = 6;  // the window's main lobe is ±4 bins
 constexpr int componentHalfWidthBins = 4;
 
 using Complex = std::complex<double>;
@@ -74,7 +74,8 @@ AliasFigures measure(const std::vector<float>& signal, double fundamentalHz)
     for (size_t i = 0; i < n; ++i)
     {
         const double x = 2.0 * pi * static_cast<double>(i) / static_cast<double>(n);
-        const double window = 0.35875 - 0.48829 * std::cos(x) + 0.14128 * std::cos(2.0 * x) - 0.01168 * std::cos(3.0 * x);
+        const double window =
+            0.35875 - 0.48829 * std::cos(x) + 0.14128 * std::cos(2.0 * x) - 0.01168 * std::cos(3.0 * x);
         windowed[i] = window * static_cast<double>(signal[i]);
     }
     const std::vector<Complex> spectrum = dft(windowed);
@@ -83,7 +84,7 @@ AliasFigures measure(const std::vector<float>& signal, double fundamentalHz)
     std::vector<bool> harmonic(static_cast<size_t>(topBin + 1), false);
     for (int bin = 0; bin <= topBin; ++bin)
     {
-        const double nearest = std::round(bin / fundamentalHz) * fundamentalHz;   // harmonic 0 is DC, excluded
+        const double nearest = std::round(bin / fundamentalHz) * fundamentalHz;  // harmonic 0 is DC, excluded
         harmonic[static_cast<size_t>(bin)] = std::fabs(bin - nearest) <= harmonicHalfWidthBins;
     }
     double harmonicPower = 0.0;
@@ -120,11 +121,8 @@ std::vector<float> render(const std::function<float()>& next)
     return signal;
 }
 
-double frequencyOf(float note)
-{
-    return 440.0 * std::pow(2.0, (static_cast<double>(note) - 69.0) / 12.0);
-}
-} // namespace
+double frequencyOf(float note) { return 440.0 * std::pow(2.0, (static_cast<double>(note) - 69.0) / 12.0); }
+}  // namespace
 
 int main()
 {
@@ -140,7 +138,7 @@ int main()
         {"pulse 0.5", Osc::waveformPulse, 0.5f},
         {"pulse 0.1", Osc::waveformPulse, 0.1f},
         {"triangle", Osc::waveformTriangle, 0.5f},
-        {"sine", Osc::waveformSine, 0.5f},   // nothing to alias: the floor of the float phase and the analysis
+        {"sine", Osc::waveformSine, 0.5f},  // nothing to alias: the floor of the float phase and the analysis
     };
     const float notes[] = {84.0f, 96.0f, 103.0f};
 
@@ -153,12 +151,14 @@ int main()
             {
                 const float inc = static_cast<float>(frequencyOf(note) / sampleRate);
                 float phase = 0.0f;
-                signal = render([&] {
-                    phase += inc;
-                    if (phase >= 1.0f)
-                        phase -= 1.0f;
-                    return phase - 0.5f;
-                });
+                signal = render(
+                    [&]
+                    {
+                        phase += inc;
+                        if (phase >= 1.0f)
+                            phase -= 1.0f;
+                        return phase - 0.5f;
+                    });
             }
             else
             {

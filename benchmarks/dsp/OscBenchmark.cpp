@@ -20,12 +20,11 @@ void oscSample(benchmark::State& state)
                    : osc.waveform == Osc::waveformSine     ? "sine"
                                                            : "noise");
 }
-} // namespace
+}  // namespace
 
 BENCHMARK(oscSample)
     ->ArgNames({"waveform", "pitch"})
-    ->ArgsProduct({{Osc::waveformSaw, Osc::waveformPulse, Osc::waveformTriangle, Osc::waveformSine,
-                    Osc::waveformNoise},
+    ->ArgsProduct({{Osc::waveformSaw, Osc::waveformPulse, Osc::waveformTriangle, Osc::waveformSine, Osc::waveformNoise},
                    {60, 96}});
 
 BENCHMARK_MAIN();

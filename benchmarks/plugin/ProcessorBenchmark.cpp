@@ -3,37 +3,37 @@
 
 #include <benchmark/benchmark.h>
 
-static void constructAndDestroy (benchmark::State& state)
+static void constructAndDestroy(benchmark::State& state)
 {
     for (auto _ : state)
     {
         auto processor = std::make_unique<PluginProcessor>();
-        benchmark::DoNotOptimize (processor.get());
+        benchmark::DoNotOptimize(processor.get());
     }
 }
-BENCHMARK (constructAndDestroy)->Unit (benchmark::kMillisecond);
+BENCHMARK(constructAndDestroy)->Unit(benchmark::kMillisecond);
 
-static void saveState (benchmark::State& state)
+static void saveState(benchmark::State& state)
 {
     PluginProcessor processor;
     juce::MemoryBlock chunk;
     for (auto _ : state)
     {
-        processor.getStateInformation (chunk);
-        benchmark::DoNotOptimize (chunk.getData());
+        processor.getStateInformation(chunk);
+        benchmark::DoNotOptimize(chunk.getData());
     }
-    state.counters["bytes"] = (double) chunk.getSize();
+    state.counters["bytes"] = (double)chunk.getSize();
 }
-BENCHMARK (saveState)->Unit (benchmark::kMicrosecond);
+BENCHMARK(saveState)->Unit(benchmark::kMicrosecond);
 
-static void restoreState (benchmark::State& state)
+static void restoreState(benchmark::State& state)
 {
     PluginProcessor processor;
     juce::MemoryBlock chunk;
-    processor.getStateInformation (chunk);
+    processor.getStateInformation(chunk);
     for (auto _ : state)
-        processor.setStateInformation (chunk.getData(), (int) chunk.getSize());
+        processor.setStateInformation(chunk.getData(), (int)chunk.getSize());
 }
-BENCHMARK (restoreState)->Unit (benchmark::kMicrosecond);
+BENCHMARK(restoreState)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

@@ -45,18 +45,18 @@ INSTANTIATE_TEST_SUITE_P(
                       TimeCase{1.0f, false, false, false, 120.0f, 1.0f, 1.0f},
                       TimeCase{0.5f, false, false, false, 120.0f, 0.1909166f, 0.1909166f},
                       TimeCase{0.5f, false, true, false, 120.0f, 0.0954583f, 0.1909166f},
-                      TimeCase{0.0f, false, false, true, 120.0f, 0.01f, 0.01f},  // halved, then limited
+                      TimeCase{0.0f, false, false, true, 120.0f, 0.01f, 0.01f},    // halved, then limited
                       TimeCase{0.5f, true, false, false, 120.0f, 0.375f, 0.375f},  // entry 8: 45
                       TimeCase{0.5f, true, false, true, 120.0f, 0.375f, 0.1875f},
                       TimeCase{2.0f / 17.0f, true, false, false, 120.0f, 0.25f, 0.25f},  // entry 2: 30
-                      TimeCase{0.0f, true, false, false, 120.0f, 0.0625f, 0.0625f},  // 7.5
+                      TimeCase{0.0f, true, false, false, 120.0f, 0.0625f, 0.0625f},      // 7.5
                       TimeCase{14.0f / 17.0f, true, false, false, 120.0f, 19.999998f / 120.0f,
-                               19.999998f / 120.0f},  // entry 14
+                               19.999998f / 120.0f},                           // entry 14
                       TimeCase{1.0f, true, false, false, 120.0f, 1.0f, 1.0f},  // 159.99998 / 120
                       TimeCase{1.0f, true, true, true, 240.0f, 0.33333325f, 0.33333325f},
                       TimeCase{5.0f / 17.0f, true, false, false, 60.0f, 1.0f, 1.0f},  // 240 / 60, limited
-                      TimeCase{0.5f, true, false, false, 0.0f, 1.0f, 1.0f},  // no tempo
-                      TimeCase{1.5f, true, false, false, 120.0f, 0.0125f, 0.0125f},  // off the table
+                      TimeCase{0.5f, true, false, false, 0.0f, 1.0f, 1.0f},           // no tempo
+                      TimeCase{1.5f, true, false, false, 120.0f, 0.0125f, 0.0125f},   // off the table
                       TimeCase{-1.0f, false, false, false, 120.0f, 0.01f, 0.01f},
                       TimeCase{1.0e30f, false, false, false, 120.0f, 1.0f, 1.0f},
                       TimeCase{kNaN, true, false, false, 120.0f, 0.01f, 0.01f},

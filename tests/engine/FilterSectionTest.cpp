@@ -22,8 +22,8 @@ double sectionGain(int type, float c, float r, double frequency, float sampleRat
     FilterSection section(sampleRate);
     section.type = type;
     section.drive = drive;
-    return measure::sineGain([&](float x) { return section.process(x, c, r); }, frequency, sampleRate, amplitude,
-                             8192, static_cast<int>(sampleRate));
+    return measure::sineGain([&](float x) { return section.process(x, c, r); }, frequency, sampleRate, amplitude, 8192,
+                             static_cast<int>(sampleRate));
 }
 
 struct Probe
@@ -62,26 +62,25 @@ TEST_P(FilterResponseTest, GainAtProbeFrequencies)
 // interpolation of the upsampler costs about 2 dB at 12 kHz.
 INSTANTIATE_TEST_SUITE_P(
     Types, FilterResponseTest,
-    ::testing::Values(
-        ResponseCase{1, 0.1f, {{100, 0.98, 1.0}, {3070, 0.22, 0.28}, {12000, 0.0, 0.005}}},
-        ResponseCase{2, 0.1f, {{100, 0.98, 1.02}, {2185, 0.32, 0.39}, {12000, 0.0, 0.01}}},
-        ResponseCase{3, 0.1f, {{100, 0.98, 1.02}, {2185, 0.46, 0.54}, {12000, 0.0, 0.04}}},
-        ResponseCase{4, 0.1f, {{100, 0.98, 1.02}, {2185, 0.67, 0.74}, {12000, 0.0, 0.2}}},
-        // High-pass: two poles, (1 / sqrt 2)^2 at the corner.
-        ResponseCase{5, 0.1f, {{100, 0.0, 0.003}, {2185, 0.45, 0.55}, {8000, 0.7, 1.0}}},
-        // Band-pass: input gain 4 times 2 * L^2 * (1 - L)^2, which peaks at 2 at the corner.
-        ResponseCase{6, 0.1f, {{100, 0.0, 0.02}, {2185, 1.8, 2.2}, {12000, 0.0, 0.25}}},
-        // Notch: passes DC and treble, dips to about 0.48 at 1.9 times the corner.
-        ResponseCase{7, 0.1f, {{100, 0.98, 1.02}, {4220, 0.43, 0.53}}},
-        // State-variable: two critically damped stages, four poles at the corner: 1/4 there.
-        ResponseCase{8, 0.1f, {{100, 0.98, 1.02}, {2206, 0.22, 0.28}, {12000, 0.0, 0.005}}},
-        ResponseCase{9, 0.1f, {{100, 0.0, 0.001}, {2206, 0.22, 0.28}, {8000, 0.8, 1.0}}},
-        ResponseCase{10, 0.1f, {{100, 0.0, 0.01}, {2206, 0.22, 0.28}, {12000, 0.0, 0.05}}},
-        // Zero-delay ladder: 0.25 * 0.5 * 12 = 1.5 in the pass band above cutoff 0.25; its corner
-        // is c * 22,050 Hz exactly (pre-warped), 1.5 / 4 there.
-        ResponseCase{11, 0.3f, {{100, 1.49, 1.51}, {6615, 0.34, 0.41}, {16000, 0.0, 0.05}}},
-        // No filter: the direct path leaves with gain 3 at every frequency.
-        ResponseCase{12, 0.1f, {{100, 2.999, 3.001}, {12000, 2.999, 3.001}}}));
+    ::testing::Values(ResponseCase{1, 0.1f, {{100, 0.98, 1.0}, {3070, 0.22, 0.28}, {12000, 0.0, 0.005}}},
+                      ResponseCase{2, 0.1f, {{100, 0.98, 1.02}, {2185, 0.32, 0.39}, {12000, 0.0, 0.01}}},
+                      ResponseCase{3, 0.1f, {{100, 0.98, 1.02}, {2185, 0.46, 0.54}, {12000, 0.0, 0.04}}},
+                      ResponseCase{4, 0.1f, {{100, 0.98, 1.02}, {2185, 0.67, 0.74}, {12000, 0.0, 0.2}}},
+                      // High-pass: two poles, (1 / sqrt 2)^2 at the corner.
+                      ResponseCase{5, 0.1f, {{100, 0.0, 0.003}, {2185, 0.45, 0.55}, {8000, 0.7, 1.0}}},
+                      // Band-pass: input gain 4 times 2 * L^2 * (1 - L)^2, which peaks at 2 at the corner.
+                      ResponseCase{6, 0.1f, {{100, 0.0, 0.02}, {2185, 1.8, 2.2}, {12000, 0.0, 0.25}}},
+                      // Notch: passes DC and treble, dips to about 0.48 at 1.9 times the corner.
+                      ResponseCase{7, 0.1f, {{100, 0.98, 1.02}, {4220, 0.43, 0.53}}},
+                      // State-variable: two critically damped stages, four poles at the corner: 1/4 there.
+                      ResponseCase{8, 0.1f, {{100, 0.98, 1.02}, {2206, 0.22, 0.28}, {12000, 0.0, 0.005}}},
+                      ResponseCase{9, 0.1f, {{100, 0.0, 0.001}, {2206, 0.22, 0.28}, {8000, 0.8, 1.0}}},
+                      ResponseCase{10, 0.1f, {{100, 0.0, 0.01}, {2206, 0.22, 0.28}, {12000, 0.0, 0.05}}},
+                      // Zero-delay ladder: 0.25 * 0.5 * 12 = 1.5 in the pass band above cutoff 0.25; its corner
+                      // is c * 22,050 Hz exactly (pre-warped), 1.5 / 4 there.
+                      ResponseCase{11, 0.3f, {{100, 1.49, 1.51}, {6615, 0.34, 0.41}, {16000, 0.0, 0.05}}},
+                      // No filter: the direct path leaves with gain 3 at every frequency.
+                      ResponseCase{12, 0.1f, {{100, 2.999, 3.001}, {12000, 2.999, 3.001}}}));
 
 // Below 0.25 the zero-delay ladder adds feedback, which lowers its pass-band level.
 TEST(FilterSectionTest, ZeroDelayLadderLosesLevelAtLowCutoff)
@@ -127,8 +126,8 @@ TEST(FilterSectionTest, DriveSaturatesMoreAtRoughlyConstantLevel)
         FilterSection section(kSampleRate);
         section.type = 1;
         section.drive = drive;
-        const double fundamental = measure::sineGain([&](float x) { return section.process(x, 1.0f, 0.0f); }, 200.0,
-                                                     kSampleRate, 0.5f);
+        const double fundamental =
+            measure::sineGain([&](float x) { return section.process(x, 1.0f, 0.0f); }, 200.0, kSampleRate, 0.5f);
         FilterSection again(kSampleRate);
         again.type = 1;
         again.drive = drive;
@@ -220,11 +219,11 @@ TEST(FilterSectionTest, CutoffSum)
         {inputs(0.5f, 1, 0, 60, 0, 0, 0, 0, 0, 0, 0), 0.25f},
         {inputs(-0.5f, 1, 0, 60, 0, 0, 0, 0, 0, 0, 0), 0.25f},
         {inputs(2.0f, 1, 0, 60, 0, 0, 0, 0, 0, 0, 0), 1.0f},
-        {inputs(0.2f, 0.5f, 0.2f, 60, 0, 0, 0, 0, 0, 0, 0), 0.09f},     // velocity
-        {inputs(0.2f, 1, 0, 72 + 128, 0.4f, 0, 0, 0, 0, 0, 0), 0.09f},  // key follow: 0.25 per 128 notes
-        {inputs(0.2f, 1, 0, 72, 0.4f, -0.5f, 0.2f, 0, 0, 0, 0), 0.01f},  // pitch wheel
+        {inputs(0.2f, 0.5f, 0.2f, 60, 0, 0, 0, 0, 0, 0, 0), 0.09f},         // velocity
+        {inputs(0.2f, 1, 0, 72 + 128, 0.4f, 0, 0, 0, 0, 0, 0), 0.09f},      // key follow: 0.25 per 128 notes
+        {inputs(0.2f, 1, 0, 72, 0.4f, -0.5f, 0.2f, 0, 0, 0, 0), 0.01f},     // pitch wheel
         {inputs(0.2f, 0.5f, 0, 60, 0, 0, 0, -0.3f, 0.2f, 0.5f, 0), 0.01f},  // envelope contour
-        {inputs(0.2f, 1, 0, 60, 0, 0, 0, 0, 0, 0, 0.4f), 0.36f},          // LFOs and envelopes
+        {inputs(0.2f, 1, 0, 60, 0, 0, 0, 0, 0, 0, 0.4f), 0.36f},            // LFOs and envelopes
         {inputs(nan, 1, 0, 60, 0, 0, 0, 0, 0, 0, 0), 1.0f},
     };
     for (const CutoffCase& c : cases)
@@ -270,8 +269,9 @@ struct RecoveryProbe
     float c;
     double frequency;
 };
-const RecoveryProbe kRecoveryProbe[12] = {{0.1f, 100}, {0.1f, 100},  {0.1f, 100},  {0.1f, 100},  {0.1f, 2185}, {0.1f, 2185},
-                                   {0.1f, 100}, {0.1f, 100},  {0.1f, 2206}, {0.1f, 2206}, {0.3f, 100},  {0.1f, 100}};
+const RecoveryProbe kRecoveryProbe[12] = {{0.1f, 100},  {0.1f, 100},  {0.1f, 100}, {0.1f, 100},
+                                          {0.1f, 2185}, {0.1f, 2185}, {0.1f, 100}, {0.1f, 100},
+                                          {0.1f, 2206}, {0.1f, 2206}, {0.3f, 100}, {0.1f, 100}};
 
 // No setting or input, however absurd, may hang the section or leave it emitting non-finite samples;
 // valid settings afterwards give the same response as a fresh section.
@@ -302,9 +302,9 @@ TEST(FilterSectionTest, ExtremeAndRandomInputStaysFiniteAndRecovers)
         const RecoveryProbe& probe = kRecoveryProbe[type - 1];
         const double fresh = sectionGain(type, probe.c, 0.0f, probe.frequency);
         ASSERT_GT(fresh, 0.2);
-        EXPECT_NEAR(measure::sineGain([&](float x) { return section.process(x, probe.c, 0.0f); }, probe.frequency,
-                                      kSampleRate),
-                    fresh, fresh * 0.01);
+        EXPECT_NEAR(
+            measure::sineGain([&](float x) { return section.process(x, probe.c, 0.0f); }, probe.frequency, kSampleRate),
+            fresh, fresh * 0.01);
     }
 }
 

@@ -24,8 +24,8 @@ class LadderFilterTest : public ::testing::Test
 {
 };
 
-using Ladders = ::testing::Types<FilterLp24db, FilterLp18db, FilterLp12db, FilterLp06db, FilterHp12db, FilterBp24db,
-                                 FilterN24db>;
+using Ladders =
+    ::testing::Types<FilterLp24db, FilterLp18db, FilterLp12db, FilterLp06db, FilterHp12db, FilterBp24db, FilterN24db>;
 TYPED_TEST_SUITE(LadderFilterTest, Ladders);
 
 // Largest output over a second of silence, after the start state has settled.
@@ -61,9 +61,11 @@ TYPED_TEST(LadderFilterTest, RecoversFromNonFiniteSettingsAndInput)
 {
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    auto gain = [](TypeParam& filter) {
+    auto gain = [](TypeParam& filter)
+    {
         return measure::sineGain(
-            [&](float x) {
+            [&](float x)
+            {
                 float out = 0.0f;
                 for (int k = 0; k < 4; ++k)
                 {

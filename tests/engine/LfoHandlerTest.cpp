@@ -100,11 +100,9 @@ TEST(LfoHandlerTest, RephasesSyncedFreeRunningLfoToTheHostPosition)
         float expectedPhase;  // in table steps; 10 means unchanged
     };
     const Case cases[] = {
-        {true, false, 0.0f, 2.25, 0.25f * 255.0f},
-        {true, false, 0.5f, 2.25, 0.75f * 255.0f},
+        {true, false, 0.0f, 2.25, 0.25f * 255.0f},  {true, false, 0.5f, 2.25, 0.75f * 255.0f},
         {true, false, 0.0f, 4000.5, 0.5f * 255.0f},  // twenty minutes into a song
-        {false, false, 0.0f, 2.25, 10.0f},
-        {true, true, 0.0f, 2.25, 10.0f},
+        {false, false, 0.0f, 2.25, 10.0f},          {true, true, 0.0f, 2.25, 10.0f},
     };
     for (const Case& c : cases)
     {

@@ -49,12 +49,12 @@ TEST_P(LfoShapeTest, FollowsItsShapeOverOneCycle)
 }
 
 const double kHalfRoot2 = std::sqrt(0.5);
-INSTANTIATE_TEST_SUITE_P(
-    Waveforms, LfoShapeTest,
-    ::testing::Values(ShapeCase{Lfo::sine, {kHalfRoot2, 1.0, kHalfRoot2, -kHalfRoot2, -1.0, -kHalfRoot2}},
-                      ShapeCase{Lfo::triangle, {0.5, 1.0, 0.5, -0.5, -1.0, -0.5}},
-                      ShapeCase{Lfo::saw, {-0.75, -0.5, -0.25, 0.25, 0.5, 0.75}},
-                      ShapeCase{Lfo::square, {1.0, 1.0, 1.0, -1.0, -1.0, -1.0}}));
+INSTANTIATE_TEST_SUITE_P(Waveforms, LfoShapeTest,
+                         ::testing::Values(ShapeCase{Lfo::sine,
+                                                     {kHalfRoot2, 1.0, kHalfRoot2, -kHalfRoot2, -1.0, -kHalfRoot2}},
+                                           ShapeCase{Lfo::triangle, {0.5, 1.0, 0.5, -0.5, -1.0, -0.5}},
+                                           ShapeCase{Lfo::saw, {-0.75, -0.5, -0.25, 0.25, 0.5, 0.75}},
+                                           ShapeCase{Lfo::square, {1.0, 1.0, 1.0, -1.0, -1.0, -1.0}}));
 
 // The cycle is 255 table steps of 256 per second at rate 1, so the frequency is rate * 256 / 255.
 TEST(LfoTest, FrequencyIsRateTimes256Over255)
@@ -105,7 +105,8 @@ TEST(LfoTest, SampleAndHoldChangesOnlyWhenThePhaseWrapsAndGlidesThere)
     EXPECT_GT(maxValue, 0.3f);
 
     // Seeding the C library's generator makes the held values repeatable.
-    auto sequence = [] {
+    auto sequence = []
+    {
         std::srand(42);
         Lfo l(kSampleRate);
         l.setRate(50.0f);

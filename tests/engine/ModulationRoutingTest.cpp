@@ -43,11 +43,11 @@ VoiceModulation mod(float cutoff, float osc1, float osc2, float pulseWidth, floa
 TEST(ModulationRoutingTest, Lfo1Destinations)
 {
     const RouteCase cases[] = {
-        {1, 0.5f, -0.5f, mod(0, 0, 0, 0, 0)},         {2, 0.5f, -0.5f, mod(-0.375f, 0, 0, 0, 0)},
-        {3, 0.5f, -0.5f, mod(0, -12.0f, 0, 0, 0)},    {4, -1.0f, 0.25f, mod(0, 0, -12.0f, 0, 0)},
-        {5, 0.5f, -0.5f, mod(0, 0, 0, 0.375f, 0)},    {6, 0.5f, -0.5f, mod(0, 0, 0, 0, 0.375f)},
-        {7, 0.5f, -0.5f, mod(0, 0, 0, 0, 0)},         {8, 1.0f, 1.0f, mod(0, 48.0f, 48.0f, 0, 0)},
-        {0, 1.0f, 1.0f, mod(0, 0, 0, 0, 0)},          {99, 1.0f, 1.0f, mod(0, 0, 0, 0, 0)},
+        {1, 0.5f, -0.5f, mod(0, 0, 0, 0, 0)},      {2, 0.5f, -0.5f, mod(-0.375f, 0, 0, 0, 0)},
+        {3, 0.5f, -0.5f, mod(0, -12.0f, 0, 0, 0)}, {4, -1.0f, 0.25f, mod(0, 0, -12.0f, 0, 0)},
+        {5, 0.5f, -0.5f, mod(0, 0, 0, 0.375f, 0)}, {6, 0.5f, -0.5f, mod(0, 0, 0, 0, 0.375f)},
+        {7, 0.5f, -0.5f, mod(0, 0, 0, 0, 0)},      {8, 1.0f, 1.0f, mod(0, 48.0f, 48.0f, 0, 0)},
+        {0, 1.0f, 1.0f, mod(0, 0, 0, 0, 0)},       {99, 1.0f, 1.0f, mod(0, 0, 0, 0, 0)},
     };
     for (const RouteCase& c : cases)
     {
@@ -161,7 +161,7 @@ TEST(ModulationRoutingTest, RateModulationSpeedsUpAtMost101TimesAndSlowsAtMostOn
         double expectedFactor;
     };
     const Case cases[] = {
-        {true, 1.0f, 101.0},  {true, -1.0f, 0.99}, {true, 0.5f, 1.0 + 100.0 * 0.125},
+        {true, 1.0f, 101.0},  {true, -1.0f, 0.99},  {true, 0.5f, 1.0 + 100.0 * 0.125},
         {false, 1.0f, 101.0}, {false, -1.0f, 0.99},
     };
     for (const Case& c : cases)

@@ -49,11 +49,8 @@ double powerAt(const std::vector<float>& signal, double hz)
     return re * re + im * im;
 }
 
-double hzOf(float pitch)
-{
-    return 440.0 * std::pow(2.0, (static_cast<double>(pitch) - 69.0) / 12.0);
-}
-} // namespace
+double hzOf(float pitch) { return 440.0 * std::pow(2.0, (static_cast<double>(pitch) - 69.0) / 12.0); }
+}  // namespace
 
 TEST(OscTest, PitchGivesTheFrequencyWithinOneHertzAndFourteenKilohertz)
 {
@@ -62,8 +59,9 @@ TEST(OscTest, PitchGivesTheFrequencyWithinOneHertzAndFourteenKilohertz)
         float pitch;
         float hz;
     };
-    const Case cases[] = {{69.0f, 440.0f},  {81.0f, 880.0f}, {57.0f, 220.0f}, {128.91f, 14000.0f}, {200.0f, 14000.0f},
-                          {1e30f, 14000.0f}, {infinity, 14000.0f}, {-36.4f, 1.0f},  {-100.0f, 1.0f},    {-infinity, 1.0f}};
+    const Case cases[] = {{69.0f, 440.0f},    {81.0f, 880.0f},   {57.0f, 220.0f},      {128.91f, 14000.0f},
+                          {200.0f, 14000.0f}, {1e30f, 14000.0f}, {infinity, 14000.0f}, {-36.4f, 1.0f},
+                          {-100.0f, 1.0f},    {-infinity, 1.0f}};
     for (const Case& c : cases)
     {
         Osc osc(sampleRate, nullptr);
@@ -79,7 +77,7 @@ TEST(OscTest, FrequencyIsRecomputedOnlyWhenThePitchChanges)
 {
     Osc osc(sampleRate, nullptr);
     osc.process(60.0f);
-    osc.frequency = 500.0f;   // stands in for a stale value: the same pitch must not touch it
+    osc.frequency = 500.0f;  // stands in for a stale value: the same pitch must not touch it
     osc.process(60.0f);
     EXPECT_EQ(osc.frequency, 500.0f);
     osc.process(61.0f);
@@ -169,7 +167,7 @@ TEST(OscTest, PulseWidthExtremesKeepBothLevelsAtLeastOneAndAQuarterSamples)
     {
         float pitch;
         float width;
-        float lowSamples;    // expected length of the -0.5 part, or 0 to only require at least 1.25
+        float lowSamples;  // expected length of the -0.5 part, or 0 to only require at least 1.25
         float highSamples;
     };
     const float minPart = 1.25f;
@@ -224,15 +222,15 @@ TEST(OscTest, NoiseIsTheSameSequenceInEveryOscillatorAndSurvivesReset)
     Osc second(48000.0f, &first);
     first.waveform = second.waveform = Osc::waveformNoise;
     // seed * 16807 wrapping at 32 bits, scaled by 2^-31.
-    const float expected[] = {16807.0f / 2147483648.0f, 282475249.0f / 2147483648.0f,
-                              1622647863.0f / 2147483648.0f, -1199696159.0f / 2147483648.0f};
+    const float expected[] = {16807.0f / 2147483648.0f, 282475249.0f / 2147483648.0f, 1622647863.0f / 2147483648.0f,
+                              -1199696159.0f / 2147483648.0f};
     for (float value : expected)
     {
         EXPECT_EQ(first.process(60.0f), value);
-        EXPECT_EQ(second.process(20.0f), value);   // pitch, rate and sync source make no difference
+        EXPECT_EQ(second.process(20.0f), value);  // pitch, rate and sync source make no difference
     }
 
-    second.resetOsc();   // does not restart the sequence
+    second.resetOsc();  // does not restart the sequence
     EXPECT_EQ(second.process(60.0f), first.process(60.0f));
 
     double sum = 0.0;
@@ -305,8 +303,8 @@ TEST(OscTest, BandLimitedWaveformsKeepEveryAliasBelowMinus80dB)
     };
     const float pitch = 96.0f;
     const double f0 = hzOf(pitch);
-    for (const Case& c : {Case{Osc::waveformSaw, 0.5f}, Case{Osc::waveformPulse, 0.5f},
-                          Case{Osc::waveformPulse, 0.1f}, Case{Osc::waveformTriangle, 0.5f}})
+    for (const Case& c : {Case{Osc::waveformSaw, 0.5f}, Case{Osc::waveformPulse, 0.5f}, Case{Osc::waveformPulse, 0.1f},
+                          Case{Osc::waveformTriangle, 0.5f}})
     {
         Osc osc(sampleRate, nullptr);
         osc.waveform = c.waveform;
@@ -349,19 +347,30 @@ TEST(OscTest, BadSettingsNeitherHangNorLeaveTheOutputBroken)
                 Osc slave(sampleRate, &sub);
                 slave.waveform = waveform;
                 slave.syncEnabled = true;
-                const auto apply = [&](float value, float& notePitch) {
+                const auto apply = [&](float value, float& notePitch)
+                {
                     for (Osc* osc : {&sub, &slave})
                         switch (setting)
                         {
                         case pitch: notePitch = value; break;
                         case pulseWidth: osc->pulseWidth = value; break;
-                        case fmAmount: osc->fmAmount = value; osc->fmFrequency = 300.0f; break;
-                        case fmFrequency: osc->fmAmount = 0.1f; osc->fmFrequency = value; break;
-                        case startPhase: osc->setStartPhase(value); osc->resetOsc(); break;
+                        case fmAmount:
+                            osc->fmAmount = value;
+                            osc->fmFrequency = 300.0f;
+                            break;
+                        case fmFrequency:
+                            osc->fmAmount = 0.1f;
+                            osc->fmFrequency = value;
+                            break;
+                        case startPhase:
+                            osc->setStartPhase(value);
+                            osc->resetOsc();
+                            break;
                         case gain: osc->gain = value; break;
                         }
                 };
-                const auto run = [&](float notePitch, int samples, bool mustBeFinite) {
+                const auto run = [&](float notePitch, int samples, bool mustBeFinite)
+                {
                     float lowest = infinity;
                     float highest = -infinity;
                     for (int i = 0; i < samples; ++i)
@@ -384,7 +393,10 @@ TEST(OscTest, BadSettingsNeitherHangNorLeaveTheOutputBroken)
                                           std::to_string(setting) + " value " + std::to_string(bad);
                 EXPECT_GE(run(notePitch, 3000, finiteWhileBad), 0.0f) << where << " while bad";
 
-                const float valid = setting == pitch ? 60.0f : setting == gain ? 1.0f : setting == fmAmount ? 0.0f : 0.5f;
+                const float valid = setting == pitch      ? 60.0f
+                                    : setting == gain     ? 1.0f
+                                    : setting == fmAmount ? 0.0f
+                                                          : 0.5f;
                 apply(valid, notePitch);
                 run(notePitch, 2000, false);
                 EXPECT_GT(run(notePitch, 2000, true), 0.5f) << where << " after recovery";

@@ -13,7 +13,7 @@ struct UserEnvelopeTest : ::testing::Test
 {
     UserEnvelopeTest()
     {
-        envelope.loadProgramPoints (testcurves::wave());
+        envelope.loadProgramPoints(testcurves::wave());
         settings.envelope = &envelope;
         settings.destination = UserEnvelopeDestination::filter;
         settings.amount = 0.5f;
@@ -21,44 +21,44 @@ struct UserEnvelopeTest : ::testing::Test
     }
 
     // A cycle of `samples` samples at x1.
-    void setCycle (float samples)
+    void setCycle(float samples)
     {
         envelope.samplesPerBeat = samples;
         envelope.timeSigNumerator = 1.0f;
         envelope.timeSigDenominator = 1.0f;
     }
 
-    EnvelopeEditor envelope { 48000.0f };
+    EnvelopeEditor envelope{48000.0f};
     UserEnvelopeSettings settings;
     UserEnvelopeVoiceState voice;
 };
-} // namespace
+}  // namespace
 
-TEST_F (UserEnvelopeTest, OffOrZeroAmountGivesZeroAndHoldsThePhase)
+TEST_F(UserEnvelopeTest, OffOrZeroAmountGivesZeroAndHoldsThePhase)
 {
     struct Case
     {
         int destination;
         float amount;
     };
-    for (const auto c : { Case { UserEnvelopeDestination::off, 1.0f }, Case { UserEnvelopeDestination::volume, 0.0f },
-                          Case { UserEnvelopeDestination::osc1, -0.0f } })
+    for (const auto c : {Case{UserEnvelopeDestination::off, 1.0f}, Case{UserEnvelopeDestination::volume, 0.0f},
+                         Case{UserEnvelopeDestination::osc1, -0.0f}})
     {
         settings.destination = c.destination;
         settings.amount = c.amount;
         voice.phase = 0.4f;
         voice.value = 0.7f;
         for (int i = 0; i < 100; ++i)
-            EXPECT_EQ (voice.process(), 0.0f);
-        EXPECT_EQ (voice.value, 0.0f);
-        EXPECT_EQ (voice.phase, 0.4f);
+            EXPECT_EQ(voice.process(), 0.0f);
+        EXPECT_EQ(voice.value, 0.0f);
+        EXPECT_EQ(voice.phase, 0.4f);
     }
 }
 
-TEST_F (UserEnvelopeTest, ACycleLastsTheTimedNumberOfSamples)
+TEST_F(UserEnvelopeTest, ACycleLastsTheTimedNumberOfSamples)
 {
     // 120 bpm in 4/4 at x32: half a beat, 12,000 samples at 48 kHz.
-    envelope.applyHostTiming (120.0, 4, 4);
+    envelope.applyHostTiming(120.0, 4, 4);
     envelope.speedFactor = 32.0f;
     envelope.rebuildLookupTable();
 
@@ -68,12 +68,12 @@ TEST_F (UserEnvelopeTest, ACycleLastsTheTimedNumberOfSamples)
     {
         voice.process();
         if (voice.phase < previous)
-            wrapsAt.push_back (i);
+            wrapsAt.push_back(i);
         previous = voice.phase;
     }
-    ASSERT_EQ (wrapsAt.size(), 3u);
+    ASSERT_EQ(wrapsAt.size(), 3u);
     for (size_t k = 0; k < wrapsAt.size(); ++k)
-        EXPECT_NEAR (wrapsAt[k], 12000 * (int) (k + 1), 3);
+        EXPECT_NEAR(wrapsAt[k], 12000 * (int)(k + 1), 3);
 
     envelope.isOneShot = true;
     voice.resetPhase();
@@ -83,20 +83,20 @@ TEST_F (UserEnvelopeTest, ACycleLastsTheTimedNumberOfSamples)
         voice.process();
         ++samplesToEnd;
     }
-    EXPECT_NEAR (samplesToEnd, 12000, 2);
+    EXPECT_NEAR(samplesToEnd, 12000, 2);
 }
 
-TEST_F (UserEnvelopeTest, OneShotHoldsTheEndLevelUntilNoteOnAndLoopCarriesTheOvershoot)
+TEST_F(UserEnvelopeTest, OneShotHoldsTheEndLevelUntilNoteOnAndLoopCarriesTheOvershoot)
 {
-    setCycle (20.0f); // a step of 0.05
+    setCycle(20.0f);  // a step of 0.05
 
     voice.phase = 0.98f;
     voice.process();
-    EXPECT_NEAR (voice.phase, 0.03f, 1e-6f);
-    EXPECT_FLOAT_EQ (voice.value, EnvelopeEditor::evaluateCurve (envelope.points, voice.phase) * 0.5f);
+    EXPECT_NEAR(voice.phase, 0.03f, 1e-6f);
+    EXPECT_FLOAT_EQ(voice.value, EnvelopeEditor::evaluateCurve(envelope.points, voice.phase) * 0.5f);
 
     envelope.isOneShot = true;
-    for (bool fromTable : { false, true })
+    for (bool fromTable : {false, true})
     {
         if (fromTable)
             envelope.rebuildLookupTable();
@@ -104,8 +104,8 @@ TEST_F (UserEnvelopeTest, OneShotHoldsTheEndLevelUntilNoteOnAndLoopCarriesTheOve
         for (int i = 0; i < 50; ++i)
         {
             voice.process();
-            ASSERT_EQ (voice.phase, 1.0f);
-            ASSERT_FLOAT_EQ (voice.value, 0.8f * 0.5f) << (fromTable ? "table" : "direct");
+            ASSERT_EQ(voice.phase, 1.0f);
+            ASSERT_FLOAT_EQ(voice.value, 0.8f * 0.5f) << (fromTable ? "table" : "direct");
         }
     }
 
@@ -113,19 +113,19 @@ TEST_F (UserEnvelopeTest, OneShotHoldsTheEndLevelUntilNoteOnAndLoopCarriesTheOve
     envelope.isDirty = true;
     voice.resetPhase();
     voice.process();
-    EXPECT_FLOAT_EQ (voice.phase, 0.05f);
-    EXPECT_NEAR (voice.value, EnvelopeEditor::evaluateCurve (envelope.points, 0.05f) * 0.5f, 1e-6f);
+    EXPECT_FLOAT_EQ(voice.phase, 0.05f);
+    EXPECT_NEAR(voice.value, EnvelopeEditor::evaluateCurve(envelope.points, 0.05f) * 0.5f, 1e-6f);
 }
 
-TEST_F (UserEnvelopeTest, VolumeFollowerSettlesAtHalfTheValue)
+TEST_F(UserEnvelopeTest, VolumeFollowerSettlesAtHalfTheValue)
 {
     float gain = 0.0f;
     for (int i = 0; i < 40; ++i)
     {
-        const float next = settings.followVolume (0.8f);
-        EXPECT_GE (next, gain);
+        const float next = settings.followVolume(0.8f);
+        EXPECT_GE(next, gain);
         gain = next;
     }
-    EXPECT_NEAR (gain, 0.4f, 1e-6f);
-    EXPECT_FLOAT_EQ (settings.followVolume (0.0f), 0.2f);
+    EXPECT_NEAR(gain, 0.4f, 1e-6f);
+    EXPECT_FLOAT_EQ(settings.followVolume(0.0f), 0.2f);
 }

@@ -14,33 +14,37 @@ struct ThirdParty
     int minimumPrograms;
 };
 
-class ThirdPartyPlugin : public testing::TestWithParam<ThirdParty> {};
-} // namespace
+class ThirdPartyPlugin : public testing::TestWithParam<ThirdParty>
+{
+};
+}  // namespace
 
-TEST_P (ThirdPartyPlugin, ShowsItsNamesParametersAndPrograms)
+TEST_P(ThirdPartyPlugin, ShowsItsNamesParametersAndPrograms)
 {
     const auto& p = GetParam();
-    const auto run = runHostTool ({ "info", p.path });
-    ASSERT_EQ (run.exitCode, 0) << run.output;
-    EXPECT_EQ (run.value ("name"), p.name);
-    EXPECT_GE (run.value ("parameters").getIntValue(), p.minimumParameters);
-    EXPECT_GE (run.value ("programs").getIntValue(), p.minimumPrograms);
-    EXPECT_TRUE (run.value ("parameter 0").isNotEmpty());
-    EXPECT_TRUE (run.value ("flags").contains ("IsSynth"));
+    const auto run = runHostTool({"info", p.path});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.value("name"), p.name);
+    EXPECT_GE(run.value("parameters").getIntValue(), p.minimumParameters);
+    EXPECT_GE(run.value("programs").getIntValue(), p.minimumPrograms);
+    EXPECT_TRUE(run.value("parameter 0").isNotEmpty());
+    EXPECT_TRUE(run.value("flags").contains("IsSynth"));
 }
 
-TEST_P (ThirdPartyPlugin, PlaysNotesIntoSound)
+TEST_P(ThirdPartyPlugin, PlaysNotesIntoSound)
 {
-    const auto wav = makeTemporaryFile (".wav");
-    const auto run = runHostTool ({ "render", GetParam().path, "--out", wav.getFullPathName(), "--tail", "1" });
-    ASSERT_EQ (run.exitCode, 0) << run.output;
-    EXPECT_GT (run.value ("peak").getFloatValue(), 0.01f) << run.output;
-    EXPECT_GT (run.value ("rms").getFloatValue(), 0.001f) << run.output;
-    EXPECT_EQ (run.value ("non-finite samples"), "0");
+    const auto wav = makeTemporaryFile(".wav");
+    const auto run = runHostTool({"render", GetParam().path, "--out", wav.getFullPathName(), "--tail", "1"});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_GT(run.value("peak").getFloatValue(), 0.01f) << run.output;
+    EXPECT_GT(run.value("rms").getFloatValue(), 0.001f) << run.output;
+    EXPECT_EQ(run.value("non-finite samples"), "0");
     wav.deleteFile();
 }
 
-INSTANTIATE_TEST_SUITE_P (Debian, ThirdPartyPlugin,
-                          testing::Values (ThirdParty { "/usr/lib/vst/amsynth_vst.so", "amsynth", 40, 2 },
-                                           ThirdParty { "/usr/lib/vst/Nekobi-vst.so", "Nekobi", 5, 1 }),
-                          [] (const auto& testInfo) { return juce::File (testInfo.param.path).getFileNameWithoutExtension().removeCharacters ("-_").toStdString(); });
+INSTANTIATE_TEST_SUITE_P(
+    Debian, ThirdPartyPlugin,
+    testing::Values(ThirdParty{"/usr/lib/vst/amsynth_vst.so", "amsynth", 40, 2},
+                    ThirdParty{"/usr/lib/vst/Nekobi-vst.so", "Nekobi", 5, 1}),
+    [](const auto& testInfo)
+    { return juce::File(testInfo.param.path).getFileNameWithoutExtension().removeCharacters("-_").toStdString(); });

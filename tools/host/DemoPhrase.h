@@ -4,4 +4,4 @@
 #include <juce_audio_basics/juce_audio_basics.h>
 
 // Timestamps are in seconds; `bpm` sets the tempo of the phrase.
-juce::MidiMessageSequence makeDemoPhrase (double bpm);
+juce::MidiMessageSequence makeDemoPhrase(double bpm);

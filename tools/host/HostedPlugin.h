@@ -12,7 +12,7 @@ class HostedPlugin
 {
 public:
     // Loads the plug-in at `path`; on failure `isLoaded` is false and `error` says why.
-    HostedPlugin (const juce::String& path, double sampleRate, int blockSize);
+    HostedPlugin(const juce::String& path, double sampleRate, int blockSize);
 
     bool isLoaded() const noexcept { return instance != nullptr && effect != nullptr; }
 
@@ -22,25 +22,25 @@ public:
     int getVendorVersion();
     int getVstVersion();
     int getCategory();
-    juce::String getProgramName (int index);
-    juce::String getParameterName (int index);
-    juce::String getParameterDisplay (int index);
-    juce::String getPinLabel (bool isInput, int index);
+    juce::String getProgramName(int index);
+    juce::String getParameterName(int index);
+    juce::String getParameterDisplay(int index);
+    juce::String getPinLabel(bool isInput, int index);
 
     // The plug-in's own chunk bytes (the current program chunk when `isPreset`).
-    juce::MemoryBlock getChunk (bool isPreset = false);
-    void setChunk (const juce::MemoryBlock& chunk, bool isPreset = false);
+    juce::MemoryBlock getChunk(bool isPreset = false);
+    void setChunk(const juce::MemoryBlock& chunk, bool isPreset = false);
 
     juce::String error;
     std::unique_ptr<juce::AudioPluginInstance> instance;
     Vst2::AEffect* effect = nullptr;
 
 private:
-    Vst2::VstIntPtr dispatch (int opcode, int index, Vst2::VstIntPtr value, void* ptr, float opt = 0.0f);
-    juce::String dispatchForString (int opcode, int index, size_t capacity);
+    Vst2::VstIntPtr dispatch(int opcode, int index, Vst2::VstIntPtr value, void* ptr, float opt = 0.0f);
+    juce::String dispatchForString(int opcode, int index, size_t capacity);
 };
 
 // Four characters of a VST2 unique id, most significant first.
-juce::String uniqueIdToString (int id);
-juce::String categoryToString (int category);
-juce::String flagsToString (int flags);
+juce::String uniqueIdToString(int id);
+juce::String categoryToString(int category);
+juce::String flagsToString(int flags);

@@ -37,10 +37,10 @@ struct RenderResult
 };
 
 // Renders `sequence` (timestamps in seconds) plus the tail into a stereo buffer.
-RenderResult renderSequence (HostedPlugin& plugin, const juce::MidiMessageSequence& sequence,
-                             const RenderSettings& settings);
+RenderResult renderSequence(HostedPlugin& plugin, const juce::MidiMessageSequence& sequence,
+                            const RenderSettings& settings);
 
 // Reads all tracks of a standard MIDI file into one sequence with timestamps in seconds.
-bool readMidiFile (const juce::File& file, juce::MidiMessageSequence& sequence, juce::String& error);
+bool readMidiFile(const juce::File& file, juce::MidiMessageSequence& sequence, juce::String& error);
 
-bool writeWav (const juce::File& file, const juce::AudioBuffer<float>& audio, double sampleRate);
+bool writeWav(const juce::File& file, const juce::AudioBuffer<float>& audio, double sampleRate);

@@ -5,4 +5,4 @@ namespace Vst2
 {
 #include <pluginterfaces/vst2.x/aeffect.h>
 #include <pluginterfaces/vst2.x/aeffectx.h>
-} // namespace Vst2
+}  // namespace Vst2

@@ -43,11 +43,11 @@
 namespace
 {
 constexpr double pi = 3.14159265358979323846;
-constexpr double cutoff = 0.48;      // cycles per output sample
-constexpr double halfSpan = 16.0;    // output samples on each side of the prototype's centre
+constexpr double cutoff = 0.48;    // cycles per output sample
+constexpr double halfSpan = 16.0;  // output samples on each side of the prototype's centre
 constexpr int blepSize = 3368;
 constexpr int blepPointsPerSample = 64;
-constexpr size_t blepDelayPoints = blepPointsPerSample;   // one output sample
+constexpr size_t blepDelayPoints = blepPointsPerSample;  // one output sample
 constexpr int cepstrumFftSizeLog2 = 18;
 constexpr int sincSize = 4100;
 constexpr int sincPointsPerSample = 128;
@@ -154,7 +154,7 @@ std::vector<double> buildSinc()
         step = nextStep;
         if ((n + 1) % integrationStepsPerPoint == 0)
         {
-            const int offset = (n + 1) / integrationStepsPerPoint;   // points from the centre, <= 0
+            const int offset = (n + 1) / integrationStepsPerPoint;  // points from the centre, <= 0
             kernel[static_cast<size_t>(sincCentre + offset)] = residual * sincScale;
             kernel[static_cast<size_t>(sincCentre - offset)] = residual * sincScale;
         }
@@ -197,10 +197,11 @@ void printSummary(const std::vector<double>& blep, const std::vector<double>& si
         std::printf(" %zu: %.4f", row, blep[row]);
     std::printf("\n");
 
-    const auto lowest = [&](size_t from, size_t to) {
-        return static_cast<size_t>(std::min_element(sinc.begin() + static_cast<long>(from),
-                                                    sinc.begin() + static_cast<long>(to)) -
-                                   sinc.begin());
+    const auto lowest = [&](size_t from, size_t to)
+    {
+        return static_cast<size_t>(
+            std::min_element(sinc.begin() + static_cast<long>(from), sinc.begin() + static_cast<long>(to)) -
+            sinc.begin());
     };
     const size_t left = lowest(1900, sincCentre);
     const size_t right = lowest(sincCentre + 1, 2200);
@@ -211,7 +212,7 @@ void printSummary(const std::vector<double>& blep, const std::vector<double>& si
                 sinc[sincCentre], sincCentre, sinc[left], left, sinc[right], right, sinc[0], sinc[4096],
                 sum / sincPointsPerSample);
 }
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
