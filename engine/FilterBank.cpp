@@ -163,7 +163,8 @@ template <class Ladder>
     bool together = runsLadder(type);
     for (int i = 1; i < count; ++i)
         together = together && sections[i]->type == type;
-    if (!together)
+    // A single voice gains nothing from lanes and would pay for moving its state into them.
+    if (!together || count == 1)
     {
         for (int i = 0; i < count; ++i)
             outputs[i] = sections[i]->process(inputs[i], cutoffs[i], resonances[i]);
