@@ -3,25 +3,10 @@
 
 #include "engine/LadderFilter.h"
 
-class FilterLp18db : public LadderFilter
+class FilterLp18db : public LadderVariant<FilterLp18db>
 {
 public:
     explicit FilterLp18db(float sampleRate);
-
-    // Filters *sample in place at cutoff c (0..1) and resonance r (0..1); the cutoff coefficients are
-    // recomputed only when updateCutoffNow is set and c changed.
-    void process(float* sample, float c, float r, bool updateCutoffNow)
-    {
-        prepare(r);
-        run<FilterLp18db>(sample, 1, c, r, updateCutoffNow);
-    }
-
-    // The four sub-samples of one base-rate sample, as four process calls with only the first updating.
-    void processOversampled(float* samples, float c, float r)
-    {
-        prepare(r);
-        run<FilterLp18db>(samples, 4, c, r, true);
-    }
 
     static constexpr float kTuningConstant = kTuning;
     static constexpr float kCutoffSlope = 1.0f;  // k = slope * c + offset

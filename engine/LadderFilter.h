@@ -217,3 +217,27 @@ protected:
         feedback = dsp::flushTiny(loop.fb);
     }
 };
+
+// The public face the ladder family shares: each member supplies its constants, its output tap and
+// its resonance gains (`prepare`); these run it.
+template <class Variant>
+class LadderVariant : public LadderFilter
+{
+public:
+    using LadderFilter::LadderFilter;
+
+    // Filters *sample in place at cutoff c (0..1) and resonance r (0..1); the cutoff coefficients are
+    // recomputed only when updateCutoffNow is set and c changed.
+    void process(float* sample, float c, float r, bool updateCutoffNow)
+    {
+        static_cast<Variant*>(this)->prepare(r);
+        run<Variant>(sample, 1, c, r, updateCutoffNow);
+    }
+
+    // The four sub-samples of one base-rate sample, as four process calls with only the first updating.
+    void processOversampled(float* samples, float c, float r)
+    {
+        static_cast<Variant*>(this)->prepare(r);
+        run<Variant>(samples, 4, c, r, true);
+    }
+};
