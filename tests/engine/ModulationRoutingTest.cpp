@@ -27,6 +27,23 @@ void expectModulation(const VoiceModulation& got, const VoiceModulation& expecte
     EXPECT_FLOAT_EQ(got.fm, expected.fm);
 }
 
+// Each case routes one LFO value at one destination through `add` into a fresh record.
+template <size_t N>
+void expectLfoRoutes(const RouteCase (&cases)[N], void (*add)(const LfoHandler&, VoiceModulation&))
+{
+    for (const RouteCase& c : cases)
+    {
+        SCOPED_TRACE(c.destination);
+        LfoHandler lfo(kSampleRate);
+        lfo.destination = c.destination;
+        lfo.value = c.value;
+        lfo.amount = c.amount;
+        VoiceModulation m;
+        add(lfo, m);
+        expectModulation(m, c.expected);
+    }
+}
+
 VoiceModulation mod(float cutoff, float osc1, float osc2, float pulseWidth, float fm)
 {
     VoiceModulation m;
@@ -49,17 +66,7 @@ TEST(ModulationRoutingTest, Lfo1Destinations)
         {7, 0.5f, -0.5f, mod(0, 0, 0, 0, 0)},      {8, 1.0f, 1.0f, mod(0, 48.0f, 48.0f, 0, 0)},
         {0, 1.0f, 1.0f, mod(0, 0, 0, 0, 0)},       {99, 1.0f, 1.0f, mod(0, 0, 0, 0, 0)},
     };
-    for (const RouteCase& c : cases)
-    {
-        SCOPED_TRACE(c.destination);
-        LfoHandler lfo(kSampleRate);
-        lfo.destination = c.destination;
-        lfo.value = c.value;
-        lfo.amount = c.amount;
-        VoiceModulation m;
-        modulation::addLfo1(lfo, m);
-        expectModulation(m, c.expected);
-    }
+    expectLfoRoutes(cases, modulation::addLfo1);
 }
 
 // Codes 5 and 6 of LFO 2 act on the engine's output, not on the voice.
@@ -70,17 +77,7 @@ TEST(ModulationRoutingTest, Lfo2Destinations)
         {4, 0.5f, -0.5f, mod(0, 0, -12.0f, 0, 0)},  {5, 0.5f, -0.5f, mod(0, 0, 0, 0, 0)},
         {6, 0.5f, -0.5f, mod(0, 0, 0, 0, 0)},       {8, -0.5f, 0.5f, mod(0, -12.0f, -12.0f, 0, 0)},
     };
-    for (const RouteCase& c : cases)
-    {
-        SCOPED_TRACE(c.destination);
-        LfoHandler lfo(kSampleRate);
-        lfo.destination = c.destination;
-        lfo.value = c.value;
-        lfo.amount = c.amount;
-        VoiceModulation m;
-        modulation::addLfo2(lfo, m);
-        expectModulation(m, c.expected);
-    }
+    expectLfoRoutes(cases, modulation::addLfo2);
 }
 
 TEST(ModulationRoutingTest, FreeEnvelopeDestinations)
