@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/HeapCounter.h"
+
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
@@ -12,51 +14,6 @@
 #include <new>
 #include <thread>
 #include <vector>
-
-// Counts heap traffic on threads that ask for it, to show the audio path's calls never touch the heap.
-namespace
-{
-thread_local bool countHeapTraffic = false;
-thread_local int heapTraffic = 0;
-
-struct ScopedHeapCount
-{
-    ScopedHeapCount() { countHeapTraffic = true, heapTraffic = 0; }
-    ~ScopedHeapCount() { countHeapTraffic = false; }
-    int count() const { return heapTraffic; }
-};
-
-void release(void* p) noexcept
-{
-    if (countHeapTraffic && p != nullptr)
-        ++heapTraffic;
-    std::free(p);
-}
-
-void* acquire(std::size_t size) noexcept
-{
-    if (countHeapTraffic)
-        ++heapTraffic;
-    return std::malloc(size == 0 ? 1 : size);
-}
-}  // namespace
-
-// Every plain form is replaced, so no block from the library's own operator new meets our free.
-void* operator new(std::size_t size)
-{
-    if (void* p = acquire(size))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return acquire(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return acquire(size); }
-void operator delete(void* p) noexcept { release(p); }
-void operator delete[](void* p) noexcept { release(p); }
-void operator delete(void* p, std::size_t) noexcept { release(p); }
-void operator delete[](void* p, std::size_t) noexcept { release(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
 
 namespace
 {

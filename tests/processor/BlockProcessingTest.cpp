@@ -3,32 +3,14 @@
 #include "engine/SynthEngine.h"
 #include "processor/PluginProcessor.h"
 
+#include "tests/support/HeapCounter.h"
+
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cmath>
 #include <cstdlib>
-#include <new>
 
 namespace P = ParameterIndex;
-
-// Counts heap allocations made on a thread while it is being watched.
-namespace
-{
-thread_local bool watchingAllocations = false;
-std::atomic<int> allocationsSeen{0};
-}  // namespace
-
-void* operator new(std::size_t size)
-{
-    if (watchingAllocations)
-        ++allocationsSeen;
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace
 {
@@ -234,13 +216,9 @@ TEST_F(BlockProcessing, RenderingNeverAllocates)
     run(512);
     run(512);
 
-    allocationsSeen = 0;
-    watchingAllocations = true;
+    int heapTraffic = 0;
     for (int i = 0; i < 50; ++i)
     {
-        juce::MidiBuffer midi;
-        midi.ensureSize(1024);
-        watchingAllocations = false;
         Block block(512);
         for (int n = 0; n < 8; ++n)
             block.midi.addEvent(juce::MidiMessage::noteOn(1, 48 + n * 3 + i % 5, (juce::uint8)90), n * 60);
@@ -248,10 +226,10 @@ TEST_F(BlockProcessing, RenderingNeverAllocates)
         block.midi.addEvent(juce::MidiMessage::controllerEvent(1, 123, 0), 500);
         if (i == 25)
             processor.setCurrentProgram(7);
-        watchingAllocations = true;
+        const ScopedHeapCount heap;
         processor.processBlock(block.audio, block.midi);
+        heapTraffic += heap.count();
     }
-    watchingAllocations = false;
     processor.setPlayHead(nullptr);
-    EXPECT_EQ(allocationsSeen.load(), 0);
+    EXPECT_EQ(heapTraffic, 0);
 }
