@@ -202,7 +202,7 @@ bool isSharedByAllPrograms(int index) noexcept
 
 const char* getHostName(int index) noexcept
 {
-    if (!isValidIndex(index) || isSharedByAllPrograms(index))
+    if (!isValidIndex(index))
         return "";
     return kHostNames[index];
 }

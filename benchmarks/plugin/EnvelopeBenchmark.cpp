@@ -26,12 +26,14 @@ SplinePointList busyCurve()
 }
 }  // namespace
 
-// One table read, as every active voice makes once per sample (120 bpm, 4/4, 48 kHz).
-static void envelopeValueFromTable(benchmark::State& state)
+// One curve read, as every active voice makes once per sample (120 bpm, 4/4, 48 kHz): from the table,
+// or evaluated directly while the table is dirty.
+static void envelopeValue(benchmark::State& state, bool fromTable)
 {
     EnvelopeEditor envelope(48000.0f);
     envelope.loadProgramPoints(busyCurve());
-    envelope.rebuildLookupTable();
+    if (fromTable)
+        envelope.rebuildLookupTable();
     float phase = 0.0f;
     for (auto _ : state)
     {
@@ -40,22 +42,8 @@ static void envelopeValueFromTable(benchmark::State& state)
         phase = phase >= 1.0f ? phase - 1.0f : phase;
     }
 }
-BENCHMARK(envelopeValueFromTable);
-
-// The same read while the table is dirty and the curve is evaluated directly.
-static void envelopeValueDirect(benchmark::State& state)
-{
-    EnvelopeEditor envelope(48000.0f);
-    envelope.loadProgramPoints(busyCurve());
-    float phase = 0.0f;
-    for (auto _ : state)
-    {
-        benchmark::DoNotOptimize(envelope.getEnvelopeValue(phase));
-        phase += 0.000123f;
-        phase = phase >= 1.0f ? phase - 1.0f : phase;
-    }
-}
-BENCHMARK(envelopeValueDirect);
+BENCHMARK_CAPTURE(envelopeValue, fromTable, true);
+BENCHMARK_CAPTURE(envelopeValue, direct, false);
 
 // A voice's whole per-sample step: advance, wrap, read, scale.
 static void voiceStep(benchmark::State& state)
